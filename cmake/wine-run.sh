@@ -1,0 +1,55 @@
+#!/bin/sh
+# Runs a Windows program under Wine with everything Wine writes kept in one state folder of the
+# build tree: the prefix, HOME and the XDG folders. The first run makes the prefix.
+#   wine-run.sh STATE_DIR [--dpi N] PROGRAM [ARGS...]
+# --dpi gives the prefix that display density (LogPixels); use a state folder per density.
+set -eu
+state=$1
+shift
+dpi=96
+if [ "${1:-}" = "--dpi" ]; then
+    dpi=$2
+    shift 2
+fi
+
+mkdir -p "$state"
+state=$(cd "$state" && pwd)
+export WINEPREFIX="$state/prefix"
+export HOME="$state/home"
+export XDG_CONFIG_HOME="$HOME/.config" XDG_DATA_HOME="$HOME/.local/share"
+export XDG_CACHE_HOME="$HOME/.cache" XDG_STATE_HOME="$HOME/.local/state"
+export XDG_DESKTOP_DIR="$HOME/Desktop"
+export WINEDEBUG=-all
+# No menu entries or file associations written to the (test) home; mscoree and mshtml stay on,
+# since a prefix made without them loses its file associations.
+export WINEDLLOVERRIDES=winemenubuilder.exe=d
+export LC_ALL=C.UTF-8
+
+if [ ! -f "$WINEPREFIX/.morva-ready" ]; then
+    mkdir -p "$HOME" "$XDG_CONFIG_HOME" "$XDG_DATA_HOME" "$XDG_CACHE_HOME"
+    # Tests may start in parallel; one makes the prefix, the others wait for it.
+    (
+        flock 9
+        if [ ! -f "$WINEPREFIX/.morva-ready" ]; then
+            wineboot --init >/dev/null 2>&1
+            wineserver --wait
+            # One virtual desktop for every process, so SendInput reaches the foreground
+            # window and GetGUIThreadInfo reports the focus.
+            wine reg add 'HKCU\Software\Wine\Explorer' /v Desktop /d Default /f >/dev/null 2>&1
+            wine reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Default /d 800x600 /f >/dev/null 2>&1
+            wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$dpi" /f >/dev/null 2>&1
+            wineserver --wait
+            # Wine links the user's Desktop to $HOME; a plain folder keeps links written
+            # there inside the prefix.
+            for desktop in "$WINEPREFIX"/drive_c/users/*/Desktop; do
+                if [ -L "$desktop" ]; then
+                    rm "$desktop"
+                    mkdir "$desktop"
+                fi
+            done
+            touch "$WINEPREFIX/.morva-ready"
+        fi
+    ) 9>"$state/.prefix.lock"
+fi
+
+exec wine "$@"

@@ -1,0 +1,45 @@
+#include "launcher.h"
+
+#include "shell_operations.h"
+
+std::string baseDirFor(const std::string& currentDirectory) {
+    // A drive root already ends in its separator; every deeper directory comes without one.
+    // A longer path that does end in a backslash still gets a second: callers never see one.
+    if (currentDirectory.size() > 3)
+        return currentDirectory + "\\";
+    return currentDirectory;
+}
+
+appProperties::appProperties() {
+    // Unreadable (too long for the buffer): empty, so a launch names the bare file.
+    BaseDir = baseDirFor(shellOperations().currentDirectory().value_or(std::string()));
+}
+
+void msShell::Launch(const std::string& file, const std::string& parameters) {
+    std::intptr_t result = shellOperations().shellExecute(file, parameters);
+    // Only a missing file is the player's to fix; other failures (no viewer registered,
+    // access denied) are left to the shell.
+    if (result == seErrorFileNotFound || result == seErrorPathNotFound)
+        shellOperations().messageBox("Cannot find the file..." + file, "File Error", mbIconHand);
+}
+
+std::string launchFile(const LaunchAction& action, const appProperties& profile) {
+    switch (action.source) {
+    case LaunchFile::GameExe:
+        return profile.GetBaseDir() + profile.GetGameExe();
+    case LaunchFile::SetupExe:
+        return profile.GetBaseDir() + profile.GetSetupExe();
+    case LaunchFile::ReadmeFile:
+        return profile.GetBaseDir() + profile.GetReadmeFile();
+    case LaunchFile::PackageFile:
+        return profile.GetBaseDir() + std::string(action.name);
+    case LaunchFile::WebAddress:
+        return std::string(action.name);
+    }
+    return {};
+}
+
+void runLaunchAction(const LaunchAction& action, const appProperties& profile) {
+    msShell shell;
+    shell.Launch(launchFile(action, profile), std::string(action.parameters));
+}

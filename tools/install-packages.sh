@@ -1,0 +1,18 @@
+#!/bin/sh
+# Installs the Debian packages the build and the tests need, when some are missing.
+set -eu
+packages="cmake make g++ libgtest-dev googletest
+    g++-mingw-w64-x86-64-posix mingw-w64-tools
+    wine wine64 fonts-wine xvfb xauth x11-utils imagemagick liblnk-utils"
+missing=""
+for package in $packages; do
+    dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed" ||
+        missing="$missing $package"
+done
+[ -z "$missing" ] && exit 0
+echo "Installing:$missing"
+sudo=""
+[ "$(id -u)" -eq 0 ] || sudo=sudo
+$sudo apt-get update -q
+# wine64 alone brings no wine command and no fonts: each package is named.
+DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -q --no-install-recommends $missing

@@ -1,0 +1,17 @@
+#!/bin/sh
+# Builds both configurations and runs every test: the launch logic natively, then the Windows
+# build under Wine on a virtual X display of its own.
+set -eu
+cd "$(dirname "$0")/.."
+tools/install-packages.sh
+
+for preset in host windows; do
+    cmake --preset "$preset"
+    cmake --build --preset "$preset"
+done
+
+status=0
+ctest --preset host || status=1
+# Always a private display: the tests send real keyboard and mouse input.
+xvfb-run -a -s "-screen 0 1024x768x24" ctest --preset windows || status=1
+exit $status
