@@ -63,6 +63,15 @@ def glow(size, centre, radius, colour, alpha, blur):
     return layer
 
 
+def glow_band(size, cy, half, colour, alpha):
+    """Soft horizontal band of mist across the whole width."""
+    layer = Image.new("RGBA", size, colour + (0,))
+    m = Image.new("L", size, 0)
+    ImageDraw.Draw(m).ellipse((-size[0] * 0.2, cy - half / 2, size[0] * 1.2, cy + half / 2), fill=alpha)
+    layer.putalpha(m.filter(ImageFilter.GaussianBlur(half / 2)))
+    return layer
+
+
 def ridge(rng, width, base, rough, steps):
     """Midpoint-displacement skyline: list of heights across the width."""
     pts = [base + rng.uniform(-rough, rough), base + rng.uniform(-rough, rough)]
@@ -222,14 +231,6 @@ def draw_artwork():
     pal = small.quantize(colors=256, method=Image.Quantize.MEDIANCUT, dither=Image.Dither.FLOYDSTEINBERG)
     pal.save(os.path.join(OUT, "artwork.bmp"))
     return pal
-
-
-def glow_band(size, cy, half, colour, alpha):
-    layer = Image.new("RGBA", size, colour + (0,))
-    m = Image.new("L", size, 0)
-    ImageDraw.Draw(m).ellipse((-size[0] * 0.2, cy - half / 2, size[0] * 1.2, cy + half / 2), fill=alpha)
-    layer.putalpha(m.filter(ImageFilter.GaussianBlur(half / 2)))
-    return layer
 
 
 def draw_title(img, text, S):
