@@ -1,0 +1,35 @@
+#include "main.h"
+
+#include "layouts.h"
+
+TfrmMain* frmMain = nullptr;
+
+TfrmMain::TfrmMain() : built_((build(mainLayout<TfrmMain>, *this), true)) {
+    Properties.SetShortcutName("The Realm of Morva");
+    Properties.SetGameExe("duke3d.exe");
+    Properties.SetSetupExe("setup.exe");
+    Properties.SetReadmeFile("Morva.txt");
+}
+
+void TfrmMain::btnSinglePlayClick() { runLaunchAction(singlePlayAction, Properties); }
+
+void TfrmMain::btnMultiPlayClick() { runLaunchAction(multiplayerSetupAction, Properties); }
+
+void TfrmMain::btnReadmeClick() { runLaunchAction(readmeAction, Properties); }
+
+void TfrmMain::btnCreditsClick() { runLaunchAction(creditsAction, Properties); }
+
+void TfrmMain::btnIntviewClick() { runLaunchAction(interviewAction, Properties); }
+
+void TfrmMain::Image1DblClick() { runLaunchAction(alternativeDemoAction, Properties); }
+
+void TfrmMain::btnDesktopIconClick() {}
+
+void TfrmMain::btnExitClick() { Application::instance().terminate(); }
+
+void TfrmMain::mnuAboutClick() {}
+
+void TfrmMain::FormActivate() {
+    // Nothing is focused or drawn as the default button until the player picks one.
+    setActiveControl(nullptr);
+}

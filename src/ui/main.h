@@ -1,0 +1,34 @@
+// The launcher's main window: the artwork and a column of buttons, each starting one of the
+// launch actions, and the About menu item.
+#pragma once
+
+#include "launcher.h"
+#include "windowing.h"
+
+class TfrmMain : public Form {
+public:
+    TfrmMain();
+    ~TfrmMain() override = default;
+
+    void btnSinglePlayClick();
+    void btnMultiPlayClick();
+    void btnReadmeClick();
+    void btnCreditsClick();
+    void btnIntviewClick();
+    void Image1DblClick();
+    void btnDesktopIconClick();
+    void btnExitClick();
+    void mnuAboutClick();
+    void FormActivate();
+
+    const appProperties& profile() const { return Properties; }
+
+private:
+    // The window and its controls are built first; then the profile, which reads the current
+    // directory. Destroyed the other way round.
+    bool built_;
+    appProperties Properties;
+};
+
+// The one main window, owned by the application.
+extern TfrmMain* frmMain;
