@@ -1,0 +1,1 @@
+// The real windows in this process, driven with real input.
