@@ -5,6 +5,7 @@
 #include "shell_operations.h"
 
 #include <ostream>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -37,6 +38,7 @@ public:
     std::optional<std::string> currentDirectoryResult = std::string("D:\\GAME");
     std::optional<std::string> executablePathResult = std::string("D:\\GAME\\MorvaLauncher.exe");
     std::intptr_t shellExecuteResult = 42; // above 32: success
+    std::set<std::string> missingFiles;     // answered with ERROR_FILE_NOT_FOUND
     int currentDirectoryReads = 0;
     std::vector<ShellCall> calls;
 
@@ -47,7 +49,7 @@ public:
     std::optional<std::string> executablePath() override { return executablePathResult; }
     std::intptr_t shellExecute(const std::string& file, const std::string& parameters) override {
         calls.push_back(shellExecuteCall(file, parameters));
-        return shellExecuteResult;
+        return missingFiles.count(file) ? seErrorFileNotFound : shellExecuteResult;
     }
     void messageBox(const std::string& text, const std::string& caption,
                     unsigned flags) override {

@@ -1,1 +1,440 @@
-// The real windows in this process, driven with real input.
+// The real windows in this process, driven with real input (SendInput) under Wine, with the
+// recording fake behind the launch actions.
+#include "layouts.h"
+#include "main.h"
+#include "recording_shell.h"
+#include "win32_support.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdlib>
+#include <stdexcept>
+
+namespace {
+
+using Calls = std::vector<ShellCall>;
+
+const ShellCall singlePlay =
+    shellExecuteCall("D:\\GAME\\duke3d.exe", "/xmorva.con /gmorva.grp /dmorva.dmo");
+const ShellCall multiPlay = shellExecuteCall("D:\\GAME\\setup.exe", "/xmorva.con /gmorva.grp");
+const ShellCall readme = shellExecuteCall("D:\\GAME\\Morva.txt", "");
+
+void sendKeys(std::initializer_list<std::pair<WORD, bool>> keys) {
+    std::vector<INPUT> inputs;
+    for (auto [key, down] : keys) {
+        INPUT input{};
+        input.type = INPUT_KEYBOARD;
+        input.ki.wVk = key;
+        input.ki.dwFlags = down ? 0 : KEYEVENTF_KEYUP;
+        inputs.push_back(input);
+    }
+    SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
+}
+
+// Sends mouse buttons where the pointer is.
+void sendButtons(std::initializer_list<DWORD> buttons) {
+    std::vector<INPUT> inputs;
+    for (DWORD button : buttons) {
+        INPUT click{};
+        click.type = INPUT_MOUSE;
+        click.mi.dwFlags = button;
+        inputs.push_back(click);
+    }
+    SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
+}
+
+std::string windowText(HWND window) {
+    char text[256] = "garbage";
+    int length = GetWindowTextA(window, text, sizeof text);
+    return std::string(text, length > 0 ? length : 0);
+}
+
+// Records like the fake, and shows the real message boxes, each kind with its own owner.
+class BoxShowingShell : public RecordingShell {
+public:
+    void messageBox(const std::string& text, const std::string& caption,
+                    unsigned flags) override {
+        RecordingShell::messageBox(text, caption, flags);
+        MessageBoxA(nullptr, text.c_str(), caption.c_str(), flags);
+    }
+    void appMessageBox(const std::string& text, const std::string& caption,
+                       unsigned flags) override {
+        RecordingShell::appMessageBox(text, caption, flags);
+        Application::instance().messageBox(text, caption, flags);
+    }
+};
+
+// The main window of a fresh application, shown as a player starts it.
+class MainWindow : public ::testing::Test {
+protected:
+    void SetUp() override {
+        application_.initialize(GetModuleHandleA(nullptr), IDI_MORVA);
+        application_.setTitle("The Realm of Morva");
+        form_ = &application_.createForm<TfrmMain>();
+        start(SW_SHOWNORMAL);
+    }
+
+    void TearDown() override {
+        // A quit message left behind would end the next test's loop at once.
+        MSG message;
+        PeekMessageA(&message, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE);
+    }
+
+    void start(int showCommand) {
+        application_.start(showCommand);
+        settle();
+    }
+
+    // Dispatches through the application's own loop until input and painting have settled.
+    void settle(int milliseconds = 250) {
+        DWORD end = GetTickCount() + milliseconds;
+        while (GetTickCount() < end && application_.processMessages())
+            MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
+    }
+
+    void press(WORD key) {
+        sendKeys({{key, true}, {key, false}});
+        settle();
+    }
+    void pressWith(WORD modifier, WORD key) {
+        sendKeys({{modifier, true}, {key, true}, {key, false}, {modifier, false}});
+        settle();
+    }
+
+    POINT screenCentre(HWND window) {
+        RECT r;
+        GetWindowRect(window, &r);
+        return {(r.left + r.right) / 2, (r.top + r.bottom) / 2};
+    }
+    // Puts the pointer on a screen point, in Windows' own coordinates whatever the X screen's
+    // size, and lets the X server catch up before the buttons go down.
+    void pointAt(POINT screen) {
+        SetCursorPos(screen.x, screen.y);
+        settle(100);
+    }
+    void clickAt(POINT screen, int clicks = 1) {
+        pointAt(screen);
+        for (int i = 0; i < clicks; ++i)
+            sendButtons({MOUSEEVENTF_LEFTDOWN, MOUSEEVENTF_LEFTUP});
+        settle();
+    }
+
+    HWND main() const { return form_->handle(); }
+    HWND button(const char* name) const { return form_->control(name).window.get(); }
+    std::string focused() const {
+        HWND focus = GetFocus();
+        if (focus == main())
+            return "(the window itself)";
+        for (const auto& control : form_->controls())
+            if (control->window.get() == focus)
+                return control->name;
+        return "(elsewhere)";
+    }
+    // The buttons drawn as the default button.
+    std::vector<std::string> defaultLooking() const {
+        std::vector<std::string> names;
+        for (const auto& control : form_->controls())
+            if (control->kind == ControlKind::pushButton &&
+                (GetWindowLongA(control->window.get(), GWL_STYLE) & BS_TYPEMASK) ==
+                    BS_DEFPUSHBUTTON)
+                names.push_back(control->name);
+        return names;
+    }
+
+    BoxShowingShell shell_;
+    ScopedShellOperations installed_{shell_};
+    Application application_;
+    TfrmMain* form_ = nullptr;
+};
+
+using Names = std::vector<std::string>;
+
+TEST_F(MainWindow, StartsWithNothingFocusedAndKeysThatPressNothing) {
+    EXPECT_EQ(focused(), "(the window itself)");
+    EXPECT_EQ(defaultLooking(), Names{});
+    for (WORD key : {VK_RETURN, VK_SPACE, VK_LEFT, VK_RIGHT, VK_UP, VK_DOWN, VK_ESCAPE}) {
+        press(key);
+        EXPECT_EQ(focused(), "(the window itself)") << "after key " << key;
+    }
+    EXPECT_EQ(shell_.calls, Calls{});
+}
+
+TEST_F(MainWindow, TabCyclesInTabOrderAndTheDefaultLookFollows) {
+    const Names cycle = {"btnSinglePlay", "btnMultiPlay", "btnDesktopIcon", "btnExit",
+                         "btnReadme",     "btnCredits",   "btnIntview",     "btnSinglePlay"};
+    for (const std::string& expected : cycle) {
+        press(VK_TAB);
+        EXPECT_EQ(focused(), expected);
+        EXPECT_EQ(defaultLooking(), Names{expected});
+    }
+}
+
+TEST_F(MainWindow, ShiftTabFromNothingFocusesTheLast) {
+    pressWith(VK_SHIFT, VK_TAB);
+    EXPECT_EQ(focused(), "btnIntview");
+    pressWith(VK_SHIFT, VK_TAB);
+    EXPECT_EQ(focused(), "btnCredits");
+}
+
+TEST_F(MainWindow, ArrowsMoveAlongTheTabOrderAndWrap) {
+    press(VK_TAB);
+    struct Step {
+        WORD key;
+        const char* expected;
+    } steps[] = {
+        {VK_DOWN, "btnMultiPlay"}, {VK_RIGHT, "btnDesktopIcon"}, {VK_UP, "btnMultiPlay"},
+        {VK_LEFT, "btnSinglePlay"}, {VK_UP, "btnIntview"},       {VK_DOWN, "btnSinglePlay"},
+    };
+    for (const Step& step : steps) {
+        press(step.key);
+        EXPECT_EQ(focused(), step.expected) << "after key " << step.key;
+    }
+}
+
+TEST_F(MainWindow, AcceleratorsClickWithoutMovingTheFocus) {
+    struct Case {
+        bool alt;
+        WORD key;
+        ShellCall expected;
+    } cases[] = {
+        {false, 'S', singlePlay}, {true, 'S', singlePlay}, {false, 'M', multiPlay},
+        {true, 'M', multiPlay},   {false, 'R', readme},    {true, 'R', readme},
+    };
+    for (const Case& c : cases) {
+        shell_.calls.clear();
+        if (c.alt)
+            pressWith(VK_MENU, c.key);
+        else
+            press(c.key);
+        EXPECT_EQ(shell_.calls, Calls{c.expected}) << (c.alt ? "Alt+" : "") << char(c.key);
+        EXPECT_EQ(focused(), "(the window itself)");
+    }
+    // Credits and Interview have no letter; neither has the menu's A without Alt.
+    shell_.calls.clear();
+    for (WORD key : {'C', 'I', 'A', 'D'})
+        press(key);
+    EXPECT_EQ(shell_.calls, Calls{});
+}
+
+TEST_F(MainWindow, AltLetterLeavesNoArmedMenuBar) {
+    pressWith(VK_MENU, 'S');
+    press(VK_TAB);
+    EXPECT_EQ(focused(), "btnSinglePlay");
+    press(VK_DOWN);
+    EXPECT_EQ(focused(), "btnMultiPlay");
+    EXPECT_EQ(shell_.calls, Calls{singlePlay});
+}
+
+TEST_F(MainWindow, EnterAndSpacePressTheFocusedButton) {
+    press(VK_TAB);
+    press(VK_RETURN);
+    EXPECT_EQ(shell_.calls, Calls{singlePlay});
+    press(VK_DOWN);
+    press(VK_SPACE);
+    EXPECT_EQ(shell_.calls, (Calls{singlePlay, multiPlay}));
+}
+
+TEST_F(MainWindow, KeyboardUseShowsTheAcceleratorUnderlines) {
+    press(VK_TAB);
+    LRESULT state = SendMessageA(main(), WM_QUERYUISTATE, 0, 0);
+    EXPECT_EQ(state & UISF_HIDEACCEL, 0) << "UI state " << state;
+}
+
+TEST_F(MainWindow, MouseClicksAndTheArtwork) {
+    clickAt(screenCentre(button("btnMultiPlay")));
+    EXPECT_EQ(shell_.calls, Calls{multiPlay});
+    EXPECT_EQ(focused(), "btnMultiPlay");
+
+    shell_.calls.clear();
+    POINT artwork{120, 70};
+    ClientToScreen(main(), &artwork);
+    clickAt(artwork);
+    EXPECT_EQ(shell_.calls, Calls{}) << "a single click on the artwork does nothing";
+    clickAt(artwork, 2);
+    EXPECT_EQ(shell_.calls,
+              Calls{shellExecuteCall("D:\\GAME\\duke3d.exe", "/xmorva.con /gmorva.grp /dmorva.amo")});
+}
+
+TEST_F(MainWindow, ExceptionsFromHandlersAreShownAndTheProgramGoesOn) {
+    // Once from a window procedure (a mouse click), once from the loop's own key handling.
+    form_->control("btnCredits").onClick = [] { throw std::runtime_error("Credits failed"); };
+    form_->control("btnReadme").onClick = [] { throw std::runtime_error("Readme failed!"); };
+    struct Case {
+        std::function<void()> trigger;
+        std::string expected;
+    } cases[] = {
+        {[&] { clickAt(screenCentre(button("btnCredits"))); }, "Credits failed."},
+        {[&] { press('R'); }, "Readme failed!"},
+    };
+    for (const Case& c : cases) {
+        SeenBox box = watchMessageBox(GetCurrentThreadId(), "The Realm of Morva", c.trigger);
+        ASSERT_TRUE(box.found) << "no exception box for " << c.expected;
+        EXPECT_EQ(box.text, c.expected);
+        EXPECT_EQ(box.owner, application_.handle()) << "owned by the application";
+        settle();
+    }
+    press('S');
+    EXPECT_EQ(shell_.calls, Calls{singlePlay}) << "still running";
+}
+
+TEST_F(MainWindow, ApplicationBoxDisablesTheWindowsAndFocusReturnsToSinglePlay) {
+    bool mainEnabledUnderBox = true;
+    SeenBox box = watchMessageBox(
+        GetCurrentThreadId(), "Success",
+        [&] { application_.messageBox("A shortcut was made", "Success", mbIconAsterisk); },
+        std::chrono::seconds(20), [&](HWND) { mainEnabledUnderBox = IsWindowEnabled(main()); });
+    ASSERT_TRUE(box.found);
+    EXPECT_EQ(box.text, "A shortcut was made");
+    EXPECT_EQ(box.owner, application_.handle());
+    EXPECT_FALSE(mainEnabledUnderBox);
+    settle();
+    EXPECT_TRUE(IsWindowEnabled(main()));
+    EXPECT_EQ(focused(), "btnSinglePlay");
+    EXPECT_EQ(defaultLooking(), Names{"btnSinglePlay"});
+    press(VK_RETURN);
+    EXPECT_EQ(shell_.calls, Calls{singlePlay});
+}
+
+TEST_F(MainWindow, UnderTheUnownedBoxTheButtonsStillWork) {
+    shell_.missingFiles = {"D:\\GAME\\setup.exe"};
+    bool mainEnabledUnderBox = false;
+    SeenBox box = watchMessageBox(
+        GetCurrentThreadId(), "File Error", [&] { press('M'); }, std::chrono::seconds(20),
+        [&](HWND box) {
+            mainEnabledUnderBox = IsWindowEnabled(main());
+            // Out of the way of the button (both start centred).
+            SetWindowPos(box, nullptr, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+            // Its handler runs nested in the box's own loop.
+            SetCursorPos(screenCentre(button("btnSinglePlay")).x,
+                         screenCentre(button("btnSinglePlay")).y);
+            Sleep(200);
+            sendButtons({MOUSEEVENTF_LEFTDOWN, MOUSEEVENTF_LEFTUP});
+            Sleep(1000);
+        });
+    ASSERT_TRUE(box.found);
+    EXPECT_EQ(box.text, "Cannot find the file...D:\\GAME\\setup.exe");
+    EXPECT_EQ(box.owner, nullptr);
+    EXPECT_TRUE(mainEnabledUnderBox);
+    EXPECT_EQ(shell_.calls,
+              (Calls{multiPlay,
+                     messageBoxCall("Cannot find the file...D:\\GAME\\setup.exe", "File Error",
+                                    mbIconHand),
+                     singlePlay}));
+}
+
+TEST_F(MainWindow, MinimiseHidesItAndRestoreBringsItBackFocused) {
+    SendMessageA(main(), WM_SYSCOMMAND, SC_MINIMIZE, 0);
+    settle();
+    EXPECT_FALSE(IsWindowVisible(main()));
+    EXPECT_TRUE(IsIconic(application_.handle()));
+    SendMessageA(application_.handle(), WM_SYSCOMMAND, SC_RESTORE, 0);
+    settle();
+    EXPECT_TRUE(IsWindowVisible(main()));
+    EXPECT_FALSE(IsIconic(application_.handle()));
+    EXPECT_EQ(focused(), "btnSinglePlay") << "a later activation focuses the first button";
+}
+
+TEST_F(MainWindow, ClosingTheWindowTerminates) {
+    PostMessageA(main(), WM_CLOSE, 0, 0);
+    settle();
+    EXPECT_TRUE(application_.terminated());
+}
+
+TEST_F(MainWindow, TheTaskbarButtonsCloseTerminates) {
+    // The taskbar's Close reaches the application's own window.
+    PostMessageA(application_.handle(), WM_SYSCOMMAND, SC_CLOSE, 0);
+    settle();
+    EXPECT_TRUE(application_.terminated());
+}
+
+TEST_F(MainWindow, ExitTerminates) {
+    press('X');
+    EXPECT_TRUE(application_.terminated());
+}
+
+TEST_F(MainWindow, TheTaskbarWindowCarriesTheTitleAndOwnsTheMainWindow) {
+    EXPECT_EQ(windowText(application_.handle()), "The Realm of Morva");
+    EXPECT_EQ(GetWindow(main(), GW_OWNER), application_.handle());
+    EXPECT_EQ(windowText(main()).rfind("The Realm of Morva", 0), 0u) << windowText(main());
+    EXPECT_NE(windowText(main()), "The Realm of Morva") << "the caption adds a notice";
+}
+
+// Start-up show commands, given to a fresh application instead of the normal one.
+class StartUp : public MainWindow {
+protected:
+    void SetUp() override {
+        application_.initialize(GetModuleHandleA(nullptr), IDI_MORVA);
+        form_ = &application_.createForm<TfrmMain>();
+    }
+};
+
+TEST_F(StartUp, MaximisedStartsMaximisedWithNothingFocused) {
+    start(SW_SHOWMAXIMIZED);
+    EXPECT_TRUE(IsZoomed(main()));
+    EXPECT_EQ(focused(), "(the window itself)");
+}
+
+TEST_F(StartUp, MinimisedStartsOnlyTheTaskbarButtonAndActivatesAtTheFirstRestore) {
+    start(SW_SHOWMINNOACTIVE);
+    EXPECT_FALSE(IsWindowVisible(main()));
+    EXPECT_TRUE(IsIconic(application_.handle()));
+    SendMessageA(application_.handle(), WM_SYSCOMMAND, SC_RESTORE, 0);
+    settle();
+    EXPECT_TRUE(IsWindowVisible(main()));
+    EXPECT_EQ(focused(), "(the window itself)") << "the first activation clears the focus";
+    SendMessageA(main(), WM_SYSCOMMAND, SC_MINIMIZE, 0);
+    settle();
+    SendMessageA(application_.handle(), WM_SYSCOMMAND, SC_RESTORE, 0);
+    settle();
+    EXPECT_EQ(focused(), "btnSinglePlay");
+}
+
+// The layout at the display's density: run in a 96 and a 144 pixels-per-inch prefix, the test
+// told which one it is in.
+TEST_F(MainWindow, LayoutScalesWithTheMeasuredFontHeight) {
+    const char* expectedDpi = std::getenv("MORVA_EXPECTED_DPI");
+    int dpi = GetDeviceCaps(ScopedGetDC(nullptr), LOGPIXELSY);
+    if (expectedDpi) {
+        ASSERT_EQ(dpi, std::atoi(expectedDpi));
+    }
+
+    // Measure the window font's "0" independently of the form.
+    HFONT font = CreateFontA(-MulDiv(8, dpi, 72), 0, 0, 0, FW_NORMAL, 0, 0, 0, DEFAULT_CHARSET,
+                             0, 0, 0, 0, "MS Sans Serif");
+    SIZE zero{-1, -1};
+    {
+        ScopedGetDC screen(nullptr);
+        ScopedSelectObject selected(screen, font);
+        GetTextExtentPoint32A(screen, "0", 1, &zero);
+    }
+    DeleteObject(font);
+    int measured = zero.cy;
+    EXPECT_EQ(form_->measuredTextHeight(), measured);
+    if (dpi == 96) {
+        EXPECT_EQ(measured, 13);
+    } else {
+        EXPECT_NE(measured, 13) << "at " << dpi << " the layout must scale";
+    }
+    auto scaled = [&](int value) {
+        return static_cast<int>(std::lround(value * measured / 13.0));
+    };
+
+    RECT client{-1, -1, -1, -1};
+    GetClientRect(main(), &client);
+    EXPECT_EQ(client.right, scaled(323));
+    EXPECT_EQ(client.bottom, scaled(143));
+    for (const ControlLayout<TfrmMain>& layout : mainControls<TfrmMain>) {
+        RECT r = form_->control(layout.name).bounds;
+        if (HWND window = form_->control(layout.name).window.get()) {
+            GetWindowRect(window, &r);
+            MapWindowPoints(nullptr, main(), reinterpret_cast<POINT*>(&r), 2);
+        }
+        EXPECT_EQ(r.left, scaled(layout.left)) << layout.name;
+        EXPECT_EQ(r.top, scaled(layout.top)) << layout.name;
+        EXPECT_EQ(r.right - r.left, scaled(layout.width)) << layout.name;
+        EXPECT_EQ(r.bottom - r.top, scaled(layout.height)) << layout.name;
+    }
+}
+
+} // namespace

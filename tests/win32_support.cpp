@@ -131,7 +131,8 @@ struct BoxSearch {
 } // namespace
 
 SeenBox watchMessageBox(DWORD threadId, const std::string& caption,
-                        const std::function<void()>& action, std::chrono::milliseconds timeout) {
+                        const std::function<void()>& action, std::chrono::milliseconds timeout,
+                        const std::function<void(HWND box)>& whileShown) {
     SeenBox seen;
     std::atomic<bool> stop = false;
     std::thread watcher([&] {
@@ -154,6 +155,8 @@ SeenBox watchMessageBox(DWORD threadId, const std::string& caption,
                 reinterpret_cast<LPARAM>(&search));
             if (search.found) {
                 seen = readMessageBox(search.found);
+                if (whileShown)
+                    whileShown(search.found);
                 PostMessageA(search.found, WM_COMMAND, IDOK, 0);
                 return;
             }

@@ -55,9 +55,11 @@ struct SeenBox {
 
 // Runs `action` on this thread while a watcher thread waits for a message box with `caption`
 // belonging to `threadId`, reads it, then dismisses it with OK. Returns what it saw.
+// `whileShown` runs on the watcher thread while the box is up.
 SeenBox watchMessageBox(DWORD threadId, const std::string& caption,
                         const std::function<void()>& action,
-                        std::chrono::milliseconds timeout = std::chrono::seconds(20));
+                        std::chrono::milliseconds timeout = std::chrono::seconds(20),
+                        const std::function<void(HWND box)>& whileShown = {});
 
 // Reads a message box: its caption and the text of its static text control.
 SeenBox readMessageBox(HWND box);

@@ -191,8 +191,9 @@ void Form::create(const Description& description) {
         control->isDefault = item.isDefault;
         control->isCancel = item.isCancel;
         control->modalResult = item.modalResult;
-        control->bounds = {scale(item.left), scale(item.top), scale(item.left + item.width),
-                           scale(item.top + item.height)};
+        control->bounds = {scale(item.left), scale(item.top),
+                           scale(item.left) + scale(item.width),
+                           scale(item.top) + scale(item.height)};
         control->fontColour = colourOf(Colour::windowText);
         control->background = background_;
         if (!item.font.face.empty())

@@ -1,0 +1,131 @@
+#!/bin/sh
+# Measures the launcher's start-up under Wine against a bare Win32 window and checks its size
+# and imports. Prints figures and whether each target is met; fails only if it could not
+# measure at all.
+#   bench/run.sh                       build the windows preset, measure MorvaLauncher.exe
+#   BUILD_DIR=dir bench/run.sh         use (and bring up to date) that build tree instead
+#   SUBJECT=path.exe RUNS=20 ...       measure another program, more runs (at least 10)
+set -eu
+# Paths given are taken from where the script was started.
+[ -z "${SUBJECT:-}" ] || SUBJECT=$(realpath "$SUBJECT")
+[ -z "${BUILD_DIR:-}" ] || BUILD_DIR=$(realpath -m "$BUILD_DIR")
+cd "$(dirname "$0")/.."
+
+runs=${RUNS:-15}
+[ "$runs" -ge 10 ] || { echo "RUNS must be at least 10" >&2; exit 2; }
+
+# Build what is measured; the launcher only when it is the subject.
+targets="bench_bare_window bench_startup_timer"
+[ -n "${SUBJECT:-}" ] || targets="$targets MorvaLauncher"
+if [ -z "${BUILD_DIR:-}" ]; then
+    BUILD_DIR=build/windows
+    cmake --preset windows >/dev/null
+elif [ ! -f "$BUILD_DIR/CMakeCache.txt" ]; then
+    cmake --preset windows -B "$BUILD_DIR" >/dev/null
+fi
+# shellcheck disable=SC2086
+cmake --build "$BUILD_DIR" -j2 --target $targets >/dev/null
+build=$(cd "$BUILD_DIR" && pwd)
+subject=${SUBJECT:-$build/bin/MorvaLauncher.exe}
+bare=$build/bin/bench_bare_window.exe
+
+# A package folder like the player's: both programs start from it, beside the files the
+# launcher looks for. Empty files do, since nothing is launched.
+package=$build/bench-package
+rm -rf "$package"
+mkdir -p "$package"
+touch "$package/duke3d.exe" "$package/setup.exe" "$package/Morva.txt"
+cp "$subject" "$package/"
+cp "$bare" "$package/"
+
+results=$build/bench-results
+rm -rf "$results"
+mkdir -p "$results"
+
+# Everything Wine runs on a private display, and the Wine session ends before the display does.
+# The two programs take turns, one run at a time in alternating order, so a busy moment on the
+# machine does not land on one of them only; the first pair only lets the new session settle.
+# shellcheck disable=SC2016 # expanded by the inner shell
+xvfb-run -a -s "-screen 0 1024x768x24" sh -c '
+    set -eu
+    build=$1 package=$2 results=$3 runs=$4 subject=$5 bare=$6
+    in_wine() { cmake/wine-run.sh "$build/wine" "$@"; }
+    timer=$(in_wine winepath -w "$build/bin/bench_startup_timer.exe" | tr -d "\r")
+    folder=$(in_wine winepath -w "$package" | tr -d "\r")
+    measure() { in_wine "$timer" "$folder\\$1" 1 "$folder" >>"$2"; }
+    status=0
+    measure "$subject" /dev/null && measure "$bare" /dev/null || status=1
+    round=0
+    while [ $round -lt "$runs" ] && [ $status = 0 ]; do
+        if [ $((round % 2)) = 0 ]; then
+            measure "$subject" "$results/subject.txt" && measure "$bare" "$results/bare.txt"
+        else
+            measure "$bare" "$results/bare.txt" && measure "$subject" "$results/subject.txt"
+        fi || status=1
+        round=$((round + 1))
+    done
+    WINEPREFIX=$build/wine/prefix wineserver -w
+    exit $status
+' sh "$build" "$package" "$results" "$runs" "$(basename "$subject")" "$(basename "$bare")" || {
+    echo "measuring failed; output so far:" >&2
+    tail -n +1 "$results"/*.txt >&2 2>/dev/null || true
+    exit 1
+}
+
+# Per-run figures of one program: start-up times in ms, sorted; the largest peak working set.
+run_ms() { sed -n 's/^run [0-9]*: \([0-9.]*\) ms.*/\1/p' "$results/$1.txt" | sort -n; }
+median() {
+    awk '{ v[NR] = $1 } END { print NR % 2 ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2 }'
+}
+peak_kb() {
+    sed -n 's/^run .*peak_working_set_kb=\([0-9]*\).*/\1/p' "$results/$1.txt" | sort -n | tail -n 1
+}
+# show NAME EXE: which window was timed, and every run.
+show() {
+    echo "== $(basename "$2"): $(sed -n '1s/.*window=/window /p' "$results/$1.txt")"
+    echo "   $(run_ms "$1" | wc -l) runs, ms sorted: $(run_ms "$1" | tr '\n' ' ')"
+    killed=$(grep -c 'terminated' "$results/$1.txt" || true)
+    [ "$killed" = 0 ] || echo "   $killed runs ignored WM_CLOSE and were terminated"
+}
+show subject "$subject"
+show bare "$bare"
+subject_ms=$(run_ms subject | median)
+bare_ms=$(run_ms bare | median)
+subject_kb=$(peak_kb subject)
+bare_kb=$(peak_kb bare)
+size_bytes=$(wc -c <"$subject")
+if [ -z "$subject_ms" ] || [ -z "$bare_ms" ]; then
+    echo "the timer gave no figures" >&2
+    exit 1
+fi
+
+# Imports outside Windows' own DLLs (names compared without case).
+dlls=$(x86_64-w64-mingw32-objdump -p "$subject" | sed -n 's/.*DLL Name: *//p' | tr -d '\r')
+system_dll='^(kernel32|user32|gdi32|shell32|ole32|oleaut32|comctl32|advapi32|msvcrt|ucrtbase'
+system_dll="$system_dll|uxtheme|shlwapi|psapi|comdlg32|version|ws2_32|msimg32|winmm|api-ms-win-crt-.*)"
+foreign=$(printf "%s\n" "$dlls" | grep -viE "$system_dll\\.dll\$" || true)
+
+verdict() { if [ "$1" = 1 ]; then echo MET; else echo MISSED; fi; }
+ratio=$(awk -v a="$subject_ms" -v b="$bare_ms" 'BEGIN { printf "%.2f", a / b }')
+min_ratio=$(awk -v a="$(run_ms subject | head -n 1)" -v b="$(run_ms bare | head -n 1)" \
+    'BEGIN { printf "%.2f", a / b }')
+size_kb=$(awk -v s="$size_bytes" 'BEGIN { printf "%.1f", s / 1024 }')
+
+echo
+echo "== Summary"
+# Other work on the machine only ever adds time: with a high load, trust the fastest runs more.
+[ ! -r /proc/loadavg ] || printf '%-40s %12s\n' "load average after measuring" \
+    "$(cut -d ' ' -f 1 /proc/loadavg)"
+printf '%-40s %12s\n' "start-up median, $(basename "$subject")" "$subject_ms ms"
+printf '%-40s %12s\n' "start-up median, bare window" "$bare_ms ms"
+printf '%-40s %12s\n' "ratio of the fastest runs" "$min_ratio"
+printf '%-40s %12s   target <= 1.2   %s\n' "ratio of the medians" "$ratio" \
+    "$(verdict "$(awk -v r="$ratio" 'BEGIN { print (r <= 1.2) }')")"
+printf '%-40s %12s   target < 300 KB %s\n' "exe size" "$size_kb KB" \
+    "$(verdict "$(awk -v s="$size_bytes" 'BEGIN { print (s < 300 * 1024) }')")"
+printf '%-40s %12s   target: system DLLs only %s\n' "imported DLLs" "$(echo "$dlls" | wc -l)" \
+    "$(verdict "$([ -z "$foreign" ] && echo 1 || echo 0)")"
+printf '%s\n' "$dlls" | sed 's/^/    /'
+[ -z "$foreign" ] || printf '%s\n' "$foreign" | sed 's/^/    not a system DLL: /'
+printf '%-40s %12s\n' "peak working set, $(basename "$subject")" "$subject_kb KB"
+printf '%-40s %12s\n' "peak working set, bare window" "$bare_kb KB"
