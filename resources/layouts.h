@@ -42,3 +42,30 @@ template <class F> inline constexpr FormLayout<F> mainLayout{
     .activeControl = "btnSinglePlay",
     .onActivate = &F::FormActivate,
 };
+
+template <class F> inline constexpr ControlLayout<F> aboutControls[] = {
+    {"Label2", ControlKind::label, 5, 0, 99, 13, "The Realm of Morva "},
+    {"Label5", ControlKind::label, 7, 17, 180, 13, "(c) 2026 Morva Studio "},
+    {.name = "Image1", .kind = ControlKind::picture, .left = 146, .top = 33, .width = 32,
+     .height = 32, .caption = "", .image = IDI_MORVA},
+    {"Label1", ControlKind::label, 4, 54, 95, 13, "Windows Launcher "},
+    {"Label3", ControlKind::label, 4, 71, 110, 13, "(c) 2026 Quillet "},
+    {.name = "lblLink2URL", .kind = ControlKind::label, .left = 4, .top = 88, .width = 111,
+     .height = 13, .caption = "Quillet on the Internet ", .onClick = &F::lblLink2URLClick,
+     .onMouseMove = &F::lblLink2URLMouseMove, .font = {"MS Sans Serif", 9}, .handCursor = true},
+    {.name = "BitBtn1", .kind = ControlKind::glyphButton, .left = 138, .top = 77, .width = 50,
+     .height = 25, .caption = "OK", .tabOrder = 0, .onClick = &F::BitBtn1Click,
+     .image = IDB_CHECK, .isDefault = true, .modalResult = ModalResult::ok},
+};
+
+template <class F> inline constexpr FormLayout<F> aboutLayout{
+    .className = "TfrmAbout",
+    .caption = "About",
+    .border = Border::dialog,
+    .background = Colour::buttonFace,
+    .font = windowFont,
+    .clientWidth = 191,
+    .clientHeight = 105,
+    .controls = aboutControls<F>,
+    .onMouseMove = &F::FormMouseMove,
+};

@@ -1,4 +1,5 @@
 // The program's entry point: the application object, the main window, the message loop.
+#include "about.h"
 #include "main.h"
 #include "resource.h"
 
@@ -12,6 +13,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
         application.initialize(instance, IDI_MORVA);
         application.setTitle("The Realm of Morva");
         frmMain = &application.createForm<TfrmMain>();
+        frmAbout = &application.createForm<TfrmAbout>();
         application.run();
     });
     return 0;

@@ -56,9 +56,9 @@ template <class Form> struct FormLayout {
     FontLayout font;
     int clientWidth, clientHeight; // below the menu bar
     int icon = 0;                  // resource id, 0: none
-    std::span<const MenuItemLayout<Form>> menu;
+    std::span<const MenuItemLayout<Form>> menu{};
     std::span<const ControlLayout<Form>> controls;
-    std::string_view activeControl; // initially active control, empty: none
+    std::string_view activeControl{}; // initially active control, empty: none
     Handler<Form> onActivate = nullptr;
     Handler<Form> onMouseMove = nullptr;
 };

@@ -1,5 +1,7 @@
 #include "main.h"
 
+#include "about.h"
+
 #include "layouts.h"
 
 TfrmMain* frmMain = nullptr;
@@ -27,7 +29,10 @@ void TfrmMain::btnDesktopIconClick() {}
 
 void TfrmMain::btnExitClick() { Application::instance().terminate(); }
 
-void TfrmMain::mnuAboutClick() {}
+void TfrmMain::mnuAboutClick() {
+    if (frmAbout)
+        frmAbout->showModal();
+}
 
 void TfrmMain::FormActivate() {
     // Nothing is focused or drawn as the default button until the player picks one.

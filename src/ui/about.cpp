@@ -1,0 +1,24 @@
+#include "about.h"
+
+#include "launcher.h"
+#include "layouts.h"
+
+TfrmAbout* frmAbout = nullptr;
+
+TfrmAbout::TfrmAbout() { build(aboutLayout<TfrmAbout>, *this); }
+
+void TfrmAbout::lblLink2URLClick() {
+    msShell launcher;
+    launcher.Launch(std::string(authorWebPageAction.name),
+                    std::string(authorWebPageAction.parameters));
+}
+
+// Red while the pointer is on the link; it stays red until the pointer crosses bare
+// background, since labels, the picture and the button keep their pointer movement.
+void TfrmAbout::lblLink2URLMouseMove() { setFontColour(control("lblLink2URL"), RGB(255, 0, 0)); }
+
+void TfrmAbout::FormMouseMove() {
+    setFontColour(control("lblLink2URL"), GetSysColor(COLOR_WINDOWTEXT));
+}
+
+void TfrmAbout::BitBtn1Click() { close(); }

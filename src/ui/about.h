@@ -1,0 +1,17 @@
+// The About dialog: the package, the launcher's author and a link to the author's web page.
+#pragma once
+
+#include "windowing.h"
+
+class TfrmAbout : public Form {
+public:
+    TfrmAbout();
+
+    void lblLink2URLClick();
+    void lblLink2URLMouseMove();
+    void FormMouseMove();
+    void BitBtn1Click();
+};
+
+// The one About dialog, owned by the application.
+extern TfrmAbout* frmAbout;
