@@ -1,9 +1,16 @@
 // The Win32 side of the platform seam against Wine's real shell, file system and message boxes.
 #include "launcher.h"
 #include "shell_operations_win32.h"
+#include "shortcut.h"
 #include "win32_support.h"
 
 #include <gtest/gtest.h>
+
+#include <shlobj.h>
+#include <shobjidl.h>
+
+#include <cstdlib>
+#include <cstring>
 
 namespace {
 
@@ -97,3 +104,139 @@ TEST_F(RealShell, ApplicationBoxIsUnownedUntilTheWindowingLayerBindsIt) {
 }
 
 } // namespace
+
+namespace shortcut {
+
+// Reads a link file back through a fresh link object, independently of the code that wrote it.
+struct ReadLink {
+    bool loaded = false;
+    std::string path = "garbage", workingDirectory = "garbage", description = "garbage",
+                arguments = "garbage", iconLocation = "garbage";
+    int iconIndex = -1;
+    WORD hotkey = 0xbeef;
+};
+
+ReadLink readLink(const std::string& file) {
+    ReadLink read;
+    IShellLinkA* link = nullptr;
+    if (FAILED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA,
+                                reinterpret_cast<void**>(&link))))
+        return read;
+    IPersistFile* persistFile = nullptr;
+    if (SUCCEEDED(link->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&persistFile)))) {
+        wchar_t wide[MAX_PATH];
+        MultiByteToWideChar(CP_ACP, 0, file.c_str(), -1, wide, MAX_PATH);
+        read.loaded = SUCCEEDED(persistFile->Load(wide, STGM_READ));
+        char buffer[MAX_PATH];
+        auto text = [&](HRESULT result) { return SUCCEEDED(result) ? std::string(buffer) : "(failed)"; };
+        strcpy(buffer, "garbage");
+        read.path = text(link->GetPath(buffer, MAX_PATH, nullptr, SLGP_RAWPATH));
+        strcpy(buffer, "garbage");
+        read.workingDirectory = text(link->GetWorkingDirectory(buffer, MAX_PATH));
+        strcpy(buffer, "garbage");
+        read.description = text(link->GetDescription(buffer, MAX_PATH));
+        strcpy(buffer, "garbage");
+        read.arguments = text(link->GetArguments(buffer, MAX_PATH));
+        strcpy(buffer, "garbage");
+        read.iconLocation = text(link->GetIconLocation(buffer, MAX_PATH, &read.iconIndex));
+        link->GetHotkey(&read.hotkey);
+        persistFile->Release();
+    }
+    link->Release();
+    return read;
+}
+
+class LinkFile : public RealShell {
+protected:
+    void SetUp() override {
+        RealShell::SetUp();
+        CoInitialize(nullptr);
+        package_.addFile("MorvaLauncher.exe", "stand-in");
+    }
+    std::string directory() const { return package_.path() + "\\"; }
+};
+
+TEST_F(LinkFile, IsWrittenWithExactlyItsThreePropertiesAndReadsBack) {
+    std::string desktop = backend_.specialFolderPath(16).value_or("(none)");
+    // The test prefix's desktop is a plain folder of its own, never the home folder.
+    EXPECT_NE(desktop.find("\\users\\"), std::string::npos) << desktop;
+    struct Case {
+        std::string folder;
+    } cases[] = {{package_.path()}, {desktop}};
+    for (const Case& c : cases) {
+        std::string linkPath = c.folder + "\\The Realm of Morva.lnk";
+        DeleteFileA(linkPath.c_str());
+        msLink link;
+        EXPECT_TRUE(link.CreateShortcut(directory(), "MorvaLauncher.exe", c.folder,
+                                        "The Realm of Morva"))
+            << c.folder;
+        ReadLink read = readLink(linkPath);
+        EXPECT_TRUE(read.loaded) << linkPath;
+        EXPECT_EQ(read.path, directory() + "MorvaLauncher.exe");
+        EXPECT_EQ(read.workingDirectory, directory());
+        EXPECT_EQ(read.description, "The Realm of Morva");
+        EXPECT_EQ(read.arguments, "");
+        EXPECT_EQ(read.iconLocation, "");
+        EXPECT_EQ(read.hotkey, 0);
+        if (c.folder == desktop)
+            DeleteFileA(linkPath.c_str());
+    }
+}
+
+TEST_F(LinkFile, SaveOntoAFolderOfTheSameNameFails) {
+    CreateDirectoryA(package_.file("The Realm of Morva.lnk").c_str(), nullptr);
+    bool created = true;
+    SeenBox box = watchMessageBox(GetCurrentThreadId(), "Error", [&] {
+        msLink link;
+        created = link.CreateShortcut(directory(), "MorvaLauncher.exe", package_.path(),
+                                      "The Realm of Morva");
+    });
+    EXPECT_FALSE(created);
+    ASSERT_TRUE(box.found);
+    EXPECT_EQ(box.text, "IPersistFile->Save() Error");
+    EXPECT_EQ(box.owner, nullptr);
+    DWORD attributes = GetFileAttributesA(package_.file("The Realm of Morva.lnk").c_str());
+    EXPECT_TRUE(attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY));
+}
+
+TEST_F(LinkFile, TooLongALinkPathIsAFailedSaveAndWritesNothing) {
+    std::string folder = package_.path();
+    while (folder.size() < 250) {
+        folder += "\\deeper";
+        CreateDirectoryA(folder.c_str(), nullptr);
+    }
+    bool created = true;
+    SeenBox box = watchMessageBox(GetCurrentThreadId(), "Error", [&] {
+        msLink link;
+        created = link.CreateShortcut(directory(), "MorvaLauncher.exe", folder,
+                                      "The Realm of Morva");
+    });
+    EXPECT_FALSE(created);
+    EXPECT_EQ(box.text, "IPersistFile->Save() Error");
+    EXPECT_EQ(backend_.widePath(folder + "\\The Realm of Morva.lnk"), std::nullopt);
+}
+
+TEST_F(LinkFile, DesktopFolderLookupFailureIsReported) {
+    // An identifier no folder has: both the lookup and its box are real.
+    SeenBox box = watchMessageBox(GetCurrentThreadId(), "Error", [&] {
+        msLink link;
+        EXPECT_EQ(link.GetSpecialFolderPath(0x7f), "");
+    });
+    ASSERT_TRUE(box.found);
+    EXPECT_EQ(box.text, "Could not get the location of a special folder");
+}
+
+// Leaves a link where the independent reader (lnkinfo, run by CTest next) finds it.
+TEST(LinkForTheIndependentReader, IsWritten) {
+    const char* output = std::getenv("MORVA_LNK_FOLDER");
+    if (!output)
+        GTEST_SKIP() << "run by CTest with MORVA_LNK_FOLDER";
+    Win32ShellOperations backend;
+    ScopedShellOperations installed(backend);
+    CreateDirectoryA(output, nullptr);
+    msLink link;
+    EXPECT_TRUE(link.CreateShortcut("C:\\Games\\Morva\\", "MorvaLauncher.exe", output,
+                                    "The Realm of Morva"));
+}
+
+} // namespace shortcut

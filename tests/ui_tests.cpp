@@ -1,5 +1,6 @@
 // The real windows in this process, driven with real input (SendInput) under Wine, with the
 // recording fake behind the launch actions.
+#include "about.h"
 #include "layouts.h"
 #include "main.h"
 #include "recording_shell.h"
@@ -10,6 +11,7 @@
 #include <cmath>
 #include <cstdlib>
 #include <stdexcept>
+#include <thread>
 
 namespace {
 
@@ -72,10 +74,12 @@ protected:
         application_.initialize(GetModuleHandleA(nullptr), IDI_MORVA);
         application_.setTitle("The Realm of Morva");
         form_ = &application_.createForm<TfrmMain>();
+        frmAbout = &application_.createForm<TfrmAbout>();
         start(SW_SHOWNORMAL);
     }
 
     void TearDown() override {
+        frmAbout = nullptr;
         // A quit message left behind would end the next test's loop at once.
         MSG message;
         PeekMessageA(&message, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE);
@@ -366,6 +370,7 @@ protected:
     void SetUp() override {
         application_.initialize(GetModuleHandleA(nullptr), IDI_MORVA);
         form_ = &application_.createForm<TfrmMain>();
+        frmAbout = &application_.createForm<TfrmAbout>();
     }
 };
 
@@ -435,6 +440,236 @@ TEST_F(MainWindow, LayoutScalesWithTheMeasuredFontHeight) {
         EXPECT_EQ(r.right - r.left, scaled(layout.width)) << layout.name;
         EXPECT_EQ(r.bottom - r.top, scaled(layout.height)) << layout.name;
     }
+}
+
+// The About dialog, opened from the main window. While it is up this thread is inside its
+// modal loop, so a second thread plays the user.
+class AboutDialog : public MainWindow {
+protected:
+    HWND about() const { return frmAbout->handle(); }
+
+    // Runs `open` here (it returns once the dialog has closed) while `user` acts on another
+    // thread; closes the dialog afterwards if the user left it open, so a failure cannot hang.
+    void whileOpen(const std::function<void()>& open, const std::function<void()>& user) {
+        std::thread player([&] {
+            if (waitUntil([&] { return IsWindowVisible(about()) != FALSE; }))
+                user();
+            if (IsWindowVisible(about()))
+                PostMessageA(about(), WM_CLOSE, 0, 0);
+        });
+        open();
+        player.join();
+        settle();
+    }
+    void openWithAltA(const std::function<void()>& user) {
+        whileOpen([&] { pressWith(VK_MENU, 'A'); }, user);
+    }
+
+    static bool waitUntil(const std::function<bool()>& condition, int milliseconds = 5000) {
+        for (int waited = 0; waited < milliseconds; waited += 20) {
+            if (condition())
+                return true;
+            Sleep(20);
+        }
+        return condition();
+    }
+
+    // From the player's thread.
+    static void key(WORD key) {
+        sendKeys({{key, true}, {key, false}});
+        Sleep(300);
+    }
+    POINT onScreen(POINT client) const {
+        ClientToScreen(about(), &client);
+        return client;
+    }
+    void movePointerTo(POINT client) const {
+        POINT screen = onScreen(client);
+        SetCursorPos(screen.x, screen.y);
+        Sleep(300);
+    }
+    static POINT centreOf(const RECT& r) { return {(r.left + r.right) / 2, (r.top + r.bottom) / 2}; }
+    const RECT& bounds(const char* name) const { return frmAbout->control(name).bounds; }
+
+    // Counts the painted pixels of a client rectangle that match.
+    int countPixels(const RECT& client, const std::function<bool(COLORREF)>& match) const {
+        ScopedGetDC screen(nullptr);
+        int count = 0;
+        for (int y = client.top; y < client.bottom; ++y)
+            for (int x = client.left; x < client.right; ++x)
+                if (match(GetPixel(screen, onScreen({x, y}).x, onScreen({x, y}).y)))
+                    ++count;
+        return count;
+    }
+    int redPixelsOfTheLink() const {
+        return countPixels(bounds("lblLink2URL"), [](COLORREF c) {
+            return GetRValue(c) > 200 && GetGValue(c) < 80 && GetBValue(c) < 80;
+        });
+    }
+};
+
+TEST_F(AboutDialog, OpensModallyWithAltAAndOnlyEnterClosesIt) {
+    bool mainEnabled = true, openAfterEscape = false, closedAfterEnter = false;
+    openWithAltA([&] {
+        mainEnabled = IsWindowEnabled(main());
+        key(VK_ESCAPE);
+        openAfterEscape = IsWindowVisible(about());
+        key(VK_RETURN);
+        closedAfterEnter = waitUntil([&] { return !IsWindowVisible(about()); });
+    });
+    EXPECT_FALSE(mainEnabled) << "the main window is disabled while the dialog shows";
+    EXPECT_TRUE(openAfterEscape) << "Escape does not close it";
+    EXPECT_TRUE(closedAfterEnter) << "Enter closes it";
+    EXPECT_TRUE(IsWindowEnabled(main()));
+    // No button had the focus before: now Single Play has it, drawn as the default button.
+    EXPECT_EQ(focused(), "btnSinglePlay");
+    EXPECT_EQ(defaultLooking(), Names{"btnSinglePlay"});
+    press(VK_RETURN);
+    EXPECT_EQ(shell_.calls, Calls{singlePlay});
+}
+
+TEST_F(AboutDialog, ClosedByItsButtonTheResultIsCancel) {
+    ModalResult result = ModalResult::none;
+    whileOpen([&] { result = frmAbout->showModal(); },
+              [&] { key(VK_RETURN); });
+    EXPECT_EQ(result, ModalResult::cancel);
+}
+
+TEST_F(AboutDialog, LinkIsRedFromHoverUntilThePointerCrossesBareBackground) {
+    const POINT bare{60, 42}; // between the copyright notice and the launcher's name
+    int before = -1, hovered = -1, overPicture = -1, overLabel = -1, overButton = -1;
+    openWithAltA([&] {
+        movePointerTo(bare);
+        before = redPixelsOfTheLink();
+        movePointerTo(centreOf(bounds("lblLink2URL")));
+        hovered = redPixelsOfTheLink();
+        movePointerTo(centreOf(bounds("Image1")));
+        overPicture = redPixelsOfTheLink();
+        movePointerTo(centreOf(bounds("Label1")));
+        overLabel = redPixelsOfTheLink();
+        movePointerTo(centreOf(bounds("BitBtn1")));
+        overButton = redPixelsOfTheLink();
+        key(VK_RETURN);
+    });
+    EXPECT_EQ(before, 0);
+    EXPECT_GT(hovered, 10) << "red under the pointer";
+    EXPECT_EQ(overPicture, hovered);
+    EXPECT_EQ(overLabel, hovered);
+    EXPECT_EQ(overButton, hovered);
+
+    // Reopened: still red, until the pointer crosses the background.
+    int reopened = -1, afterBackground = -1;
+    openWithAltA([&] {
+        movePointerTo(centreOf(bounds("Label3")));
+        reopened = redPixelsOfTheLink();
+        movePointerTo(bare);
+        afterBackground = redPixelsOfTheLink();
+        key(VK_RETURN);
+    });
+    EXPECT_EQ(reopened, hovered);
+    EXPECT_EQ(afterBackground, 0);
+}
+
+TEST_F(AboutDialog, LinkClickOpensTheWebPageAndTheDialogStays) {
+    bool stillOpen = false;
+    openWithAltA([&] {
+        POINT link = onScreen(centreOf(bounds("lblLink2URL")));
+        SetCursorPos(link.x, link.y);
+        Sleep(200);
+        sendButtons({MOUSEEVENTF_LEFTDOWN, MOUSEEVENTF_LEFTUP});
+        Sleep(300);
+        stillOpen = IsWindowVisible(about());
+        key(VK_RETURN);
+    });
+    EXPECT_EQ(shell_.calls, Calls{shellExecuteCall("https://quillet.example.org/", "")});
+    EXPECT_TRUE(stillOpen);
+}
+
+TEST_F(AboutDialog, ReopensWhereItWasDragged) {
+    RECT first{}, dragged{}, reopened{};
+    openWithAltA([&] {
+        GetWindowRect(about(), &first);
+        // Drag by the caption, with real button and movement input.
+        POINT caption{(first.left + first.right) / 2, first.top + 8};
+        SetCursorPos(caption.x, caption.y);
+        Sleep(200);
+        sendButtons({MOUSEEVENTF_LEFTDOWN});
+        Sleep(200);
+        for (int step = 1; step <= 4; ++step) {
+            SetCursorPos(caption.x - 10 * step, caption.y - 8 * step);
+            Sleep(60);
+        }
+        sendButtons({MOUSEEVENTF_LEFTUP});
+        Sleep(300);
+        GetWindowRect(about(), &dragged);
+        key(VK_RETURN);
+    });
+    openWithAltA([&] {
+        GetWindowRect(about(), &reopened);
+        key(VK_RETURN);
+    });
+    EXPECT_NE(dragged.left, first.left) << "the drag moved it";
+    EXPECT_EQ(reopened.left, dragged.left);
+    EXPECT_EQ(reopened.top, dragged.top);
+}
+
+TEST_F(AboutDialog, AltSThenAltAOpensIt) {
+    pressWith(VK_MENU, 'S');
+    bool opened = false;
+    openWithAltA([&] {
+        opened = true;
+        key(VK_RETURN);
+    });
+    EXPECT_TRUE(opened) << "no armed menu bar swallowed Alt+A";
+    EXPECT_EQ(shell_.calls, Calls{singlePlay});
+}
+
+TEST_F(AboutDialog, LabelsAreTheSizeOfTheirCaptionsTrailingSpacesIncluded) {
+    int dpi = GetDeviceCaps(ScopedGetDC(nullptr), LOGPIXELSY);
+    for (const ControlLayout<TfrmAbout>& layout : aboutControls<TfrmAbout>) {
+        if (layout.kind != ControlKind::label)
+            continue;
+        int pointSize = layout.font.face.empty() ? 8 : layout.font.pointSize;
+        HFONT font = CreateFontA(-MulDiv(pointSize, dpi, 72), 0, 0, 0, FW_NORMAL, 0, 0, 0,
+                                 DEFAULT_CHARSET, 0, 0, 0, 0, "MS Sans Serif");
+        SIZE text{-1, -1};
+        {
+            ScopedGetDC screen(nullptr);
+            ScopedSelectObject selected(screen, font);
+            std::string caption(layout.caption);
+            GetTextExtentPoint32A(screen, caption.c_str(), static_cast<int>(caption.size()),
+                                  &text);
+        }
+        DeleteObject(font);
+        const RECT& r = bounds(std::string(layout.name).c_str());
+        EXPECT_EQ(r.right - r.left, text.cx) << layout.name;
+        EXPECT_EQ(r.bottom - r.top, text.cy) << layout.name;
+        EXPECT_EQ(r.left, layout.left) << layout.name << " keeps its left edge";
+    }
+}
+
+TEST_F(AboutDialog, OkButtonShowsTheGreenCheckAndAGreyOneWhenDisabled) {
+    frmAbout->show();
+    settle();
+    HWND ok = frmAbout->control("BitBtn1").window.get();
+    RECT client;
+    GetClientRect(ok, &client);
+    auto green = [&] {
+        ScopedGetDC dc(ok);
+        int count = 0;
+        for (int y = 0; y < client.bottom; ++y)
+            for (int x = 0; x < client.right; ++x) {
+                COLORREF c = GetPixel(dc, x, y);
+                if (GetGValue(c) > 90 && GetRValue(c) < 80 && GetBValue(c) < 80)
+                    ++count;
+            }
+        return count;
+    };
+    EXPECT_GT(green(), 20);
+    EnableWindow(ok, FALSE);
+    settle();
+    EXPECT_EQ(green(), 0);
+    frmAbout->hide();
 }
 
 } // namespace

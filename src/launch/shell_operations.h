@@ -14,6 +14,15 @@ enum MessageBoxFlags : unsigned {
     mbIconAsterisk = 0x40, // MB_ICONASTERISK: the information icon
 };
 
+// The desktop's file-system folder (CSIDL_DESKTOPDIRECTORY).
+inline constexpr int csidlDesktopDirectory = 16;
+
+// The longest path, terminator included, that a path buffer or the shell link object takes.
+inline constexpr size_t maxPath = 260;
+
+// A COM interface pointer handed through the seam, opaque to the launch logic.
+struct ComInterface;
+
 // ShellExecute results the launcher reacts to.
 inline constexpr std::intptr_t seErrorFileNotFound = 2;
 inline constexpr std::intptr_t seErrorPathNotFound = 3;
@@ -40,6 +49,27 @@ public:
     // A message box owned by the application: modal to all of the program's windows.
     virtual void appMessageBox(const std::string& text, const std::string& caption,
                                unsigned flags) = 0;
+
+    // A special folder's file-system path (SHGetSpecialFolderLocation, then
+    // SHGetPathFromIDListA into 260 characters; the item list is freed). Nothing when either
+    // step failed.
+    virtual std::optional<std::string> specialFolderPath(int folder) = 0;
+
+    // The shell link object, one operation per COM call. Interfaces are opaque here; whoever
+    // obtained one releases it. Results are HRESULTs: negative means failure.
+    virtual void coInitialize() = 0;
+    virtual long createShellLink(ComInterface*& link) = 0;
+    virtual void setLinkPath(ComInterface* link, const std::string& path) = 0;
+    virtual void setLinkWorkingDirectory(ComInterface* link, const std::string& directory) = 0;
+    virtual void setLinkDescription(ComInterface* link, const std::string& description) = 0;
+    virtual long queryPersistFile(ComInterface* link, ComInterface*& persistFile) = 0;
+    // IPersistFile::Save with remember TRUE: zero means the file was written.
+    virtual long savePersistFile(ComInterface* persistFile, const std::u16string& path) = 0;
+    virtual void release(ComInterface* object) = 0;
+
+    // The UTF-16 form of an ANSI path (MultiByteToWideChar, CP_ACP, into 260 wide characters);
+    // nothing when it does not fit.
+    virtual std::optional<std::u16string> widePath(const std::string& path) = 0;
 };
 
 // The installed backend. Installing one is done once at start-up, or by a test.

@@ -1,7 +1,11 @@
 #include "shell_operations_win32.h"
 
 #include <windows.h>
+
+#include <objbase.h>
 #include <shellapi.h>
+#include <shlobj.h>
+#include <shobjidl.h>
 
 std::optional<std::string> Win32ShellOperations::currentDirectory() {
     char buffer[260];
@@ -38,4 +42,71 @@ void Win32ShellOperations::messageBox(const std::string& text, const std::string
 void Win32ShellOperations::appMessageBox(const std::string& text, const std::string& caption,
                                          unsigned flags) {
     messageBox(text, caption, flags);
+}
+
+std::optional<std::string> Win32ShellOperations::specialFolderPath(int folder) {
+    LPITEMIDLIST items = nullptr;
+    if (SHGetSpecialFolderLocation(nullptr, folder, &items) != S_OK)
+        return std::nullopt;
+    char buffer[maxPath];
+    BOOL found = SHGetPathFromIDListA(items, buffer);
+    CoTaskMemFree(items);
+    if (!found)
+        return std::nullopt;
+    return std::string(buffer);
+}
+
+namespace {
+// The seam's opaque pointers are the interface pointers themselves.
+IShellLinkA* asLink(ComInterface* link) { return reinterpret_cast<IShellLinkA*>(link); }
+IPersistFile* asPersistFile(ComInterface* file) { return reinterpret_cast<IPersistFile*>(file); }
+} // namespace
+
+void Win32ShellOperations::coInitialize() { CoInitialize(nullptr); }
+
+long Win32ShellOperations::createShellLink(ComInterface*& link) {
+    void* object = nullptr;
+    HRESULT result = CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER,
+                                      IID_IShellLinkA, &object);
+    link = SUCCEEDED(result) ? static_cast<ComInterface*>(object) : nullptr;
+    return result;
+}
+
+void Win32ShellOperations::setLinkPath(ComInterface* link, const std::string& path) {
+    asLink(link)->SetPath(path.c_str());
+}
+
+void Win32ShellOperations::setLinkWorkingDirectory(ComInterface* link,
+                                                   const std::string& directory) {
+    asLink(link)->SetWorkingDirectory(directory.c_str());
+}
+
+void Win32ShellOperations::setLinkDescription(ComInterface* link,
+                                              const std::string& description) {
+    asLink(link)->SetDescription(description.c_str());
+}
+
+long Win32ShellOperations::queryPersistFile(ComInterface* link, ComInterface*& persistFile) {
+    void* object = nullptr;
+    HRESULT result = asLink(link)->QueryInterface(IID_IPersistFile, &object);
+    persistFile = SUCCEEDED(result) ? static_cast<ComInterface*>(object) : nullptr;
+    return result;
+}
+
+long Win32ShellOperations::savePersistFile(ComInterface* persistFile,
+                                           const std::u16string& path) {
+    return asPersistFile(persistFile)->Save(reinterpret_cast<LPCOLESTR>(path.c_str()), TRUE);
+}
+
+void Win32ShellOperations::release(ComInterface* object) {
+    reinterpret_cast<IUnknown*>(object)->Release();
+}
+
+std::optional<std::u16string> Win32ShellOperations::widePath(const std::string& path) {
+    wchar_t buffer[maxPath];
+    // Zero: the path and its terminator do not fit.
+    int length = MultiByteToWideChar(CP_ACP, MB_PRECOMPOSED, path.c_str(), -1, buffer, maxPath);
+    if (length == 0)
+        return std::nullopt;
+    return std::u16string(buffer, buffer + length - 1);
 }

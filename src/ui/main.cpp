@@ -1,6 +1,7 @@
 #include "main.h"
 
 #include "about.h"
+#include "shortcut.h"
 
 #include "layouts.h"
 
@@ -25,7 +26,9 @@ void TfrmMain::btnIntviewClick() { runLaunchAction(interviewAction, Properties);
 
 void TfrmMain::Image1DblClick() { runLaunchAction(alternativeDemoAction, Properties); }
 
-void TfrmMain::btnDesktopIconClick() {}
+void TfrmMain::btnDesktopIconClick() {
+    runDesktopIconAction(Properties, Application::instance().exeName());
+}
 
 void TfrmMain::btnExitClick() { Application::instance().terminate(); }
 
