@@ -30,7 +30,7 @@ template <class F> inline constexpr ControlLayout<F> mainControls[] = {
 
 template <class F> inline constexpr FormLayout<F> mainLayout{
     .className = "TfrmMain",
-    .caption = "The Realm of Morva - (c) Morva Studio",
+    .caption = "The Realm of Morva (c) Morva Studio",
     .border = Border::single,
     .background = Colour::black,
     .font = windowFont,
