@@ -31,6 +31,9 @@ if [ ! -f "$WINEPREFIX/.morva-ready" ]; then
     (
         flock 9
         if [ ! -f "$WINEPREFIX/.morva-ready" ]; then
+            # A prefix left half-made by an interrupted run lacks parts (file associations):
+            # start again from nothing.
+            rm -rf "$WINEPREFIX"
             wineboot --init >/dev/null 2>&1
             wineserver --wait
             # One virtual desktop for every process, so SendInput reaches the foreground

@@ -1,0 +1,512 @@
+#include "launcher_driver.h"
+
+#include <algorithm>
+#include <cstdlib>
+#include <functional>
+
+namespace {
+
+std::string textOf(HWND window) {
+    char buffer[1024] = "garbage";
+    int length = GetWindowTextA(window, buffer, sizeof buffer);
+    return std::string(buffer, length > 0 ? length : 0);
+}
+
+std::string classOf(HWND window) {
+    char buffer[256] = "garbage";
+    int length = GetClassNameA(window, buffer, sizeof buffer);
+    return std::string(buffer, length > 0 ? length : 0);
+}
+
+std::string hex(UINT_PTR value) {
+    char buffer[32];
+    snprintf(buffer, sizeof buffer, "0x%llx", static_cast<unsigned long long>(value));
+    return buffer;
+}
+
+std::string pointText(POINT point) {
+    return "(" + std::to_string(point.x) + "," + std::to_string(point.y) + ")";
+}
+
+// Polls without pumping: the test process has no windows of its own to keep alive.
+bool waitUntil(const std::function<bool()>& condition, std::chrono::milliseconds timeout) {
+    auto deadline = std::chrono::steady_clock::now() + timeout;
+    while (!condition()) {
+        if (std::chrono::steady_clock::now() >= deadline)
+            return false;
+        Sleep(20);
+    }
+    return true;
+}
+
+// The top-level windows of one process that pass `accept`, in z-order.
+std::vector<HWND> windowsOf(DWORD processId, const std::function<bool(HWND)>& accept) {
+    struct Search {
+        DWORD processId;
+        const std::function<bool(HWND)>* accept;
+        std::vector<HWND> found;
+    } search{processId, &accept, {}};
+    EnumWindows(
+        [](HWND window, LPARAM context) -> BOOL {
+            auto* search = reinterpret_cast<Search*>(context);
+            DWORD owner = 0;
+            GetWindowThreadProcessId(window, &owner);
+            if (owner == search->processId && (*search->accept)(window))
+                search->found.push_back(window);
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+HWND firstWindowOf(DWORD processId, const std::function<bool(HWND)>& accept) {
+    std::vector<HWND> found = windowsOf(processId, accept);
+    return found.empty() ? nullptr : found.front();
+}
+
+bool isVisibleBox(HWND window) {
+    return IsWindowVisible(window) && classOf(window) == "#32770";
+}
+
+POINT centreOf(const RECT& r) { return {(r.left + r.right) / 2, (r.top + r.bottom) / 2}; }
+
+} // namespace
+
+std::string launcherPath() { return testBinaryDirectory() + "MorvaLauncher.exe"; }
+
+std::string baseDirOf(const std::string& directory) {
+    if (!directory.empty() && directory.back() == '\\')
+        return directory;
+    return directory + "\\";
+}
+
+std::vector<std::string> folderEntries(const std::string& folder) {
+    std::vector<std::string> names;
+    WIN32_FIND_DATAA found;
+    HANDLE search = FindFirstFileA((folder + "\\*").c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE)
+        return names;
+    do {
+        std::string name = found.cFileName;
+        if (name != "." && name != "..")
+            names.push_back(name);
+    } while (FindNextFileA(search, &found));
+    FindClose(search);
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+// --- The .txt association -------------------------------------------------------------------
+
+namespace {
+
+// A value of a key under HKEY_CLASSES_ROOT; nothing when the key or the value is missing.
+std::optional<std::pair<DWORD, std::vector<BYTE>>> classesValue(const std::string& key,
+                                                                 const char* value) {
+    HKEY opened = nullptr;
+    if (RegOpenKeyExA(HKEY_CLASSES_ROOT, key.c_str(), 0, KEY_QUERY_VALUE, &opened) !=
+        ERROR_SUCCESS)
+        return std::nullopt;
+    DWORD type = REG_NONE;
+    DWORD size = 0;
+    std::optional<std::pair<DWORD, std::vector<BYTE>>> result;
+    if (RegQueryValueExA(opened, value, nullptr, &type, nullptr, &size) == ERROR_SUCCESS) {
+        std::vector<BYTE> data(size + 1, 0);
+        DWORD read = size;
+        if (RegQueryValueExA(opened, value, nullptr, &type, data.data(), &read) ==
+            ERROR_SUCCESS) {
+            data.resize(read);
+            result = std::make_pair(type, data);
+        }
+    }
+    RegCloseKey(opened);
+    return result;
+}
+
+std::string asString(const std::vector<BYTE>& data) {
+    std::string text(data.begin(), data.end());
+    while (!text.empty() && text.back() == '\0')
+        text.pop_back();
+    return text;
+}
+
+LONG setClassesValue(const std::string& key, DWORD type, const std::vector<BYTE>& data) {
+    HKEY opened = nullptr;
+    LONG status = RegCreateKeyExA(HKEY_CLASSES_ROOT, key.c_str(), 0, nullptr, 0, KEY_SET_VALUE,
+                                  nullptr, &opened, nullptr);
+    if (status != ERROR_SUCCESS)
+        return status;
+    status = RegSetValueExA(opened, nullptr, 0, type, data.data(), static_cast<DWORD>(data.size()));
+    RegCloseKey(opened);
+    return status;
+}
+
+} // namespace
+
+TextViewerAssociation::TextViewerAssociation(const std::string& viewer) {
+    // The shell goes from the extension to its file type, and from there to the command.
+    auto type = classesValue(".txt", nullptr);
+    std::string fileType = type ? asString(type->second) : "";
+    if (fileType.empty()) {
+        error_ = "HKCR\\.txt names no file type";
+        return;
+    }
+    commandKey_ = fileType + "\\shell\\open\\command";
+    if (auto previous = classesValue(commandKey_, nullptr)) {
+        hadValue_ = true;
+        previousType_ = previous->first;
+        previousData_ = previous->second;
+    }
+    std::string command = "\"" + viewer + "\" \"%1\"";
+    std::vector<BYTE> data(command.begin(), command.end());
+    data.push_back(0);
+    LONG status = setClassesValue(commandKey_, REG_SZ, data);
+    if (status != ERROR_SUCCESS) {
+        error_ = "cannot set HKCR\\" + commandKey_ + ": error " + std::to_string(status);
+        return;
+    }
+    changed_ = true;
+    auto written = classesValue(commandKey_, nullptr);
+    std::string readBack = written ? asString(written->second) : "(nothing)";
+    if (readBack != command)
+        error_ = "HKCR\\" + commandKey_ + " reads back as " + readBack;
+}
+
+TextViewerAssociation::~TextViewerAssociation() {
+    if (!changed_)
+        return;
+    if (hadValue_) {
+        setClassesValue(commandKey_, previousType_, previousData_);
+        return;
+    }
+    HKEY opened = nullptr;
+    if (RegOpenKeyExA(HKEY_CLASSES_ROOT, commandKey_.c_str(), 0, KEY_SET_VALUE, &opened) ==
+        ERROR_SUCCESS) {
+        RegDeleteValueA(opened, nullptr);
+        RegCloseKey(opened);
+    }
+}
+
+// --- The launcher process -------------------------------------------------------------------
+
+LauncherProcess::LauncherProcess(const std::string& directory) { start(directory, Options{}); }
+
+LauncherProcess::LauncherProcess(const std::string& directory, const Options& options) {
+    start(directory, options);
+}
+
+void LauncherProcess::start(const std::string& directory, const Options& options) {
+    std::string exe = launcherPath();
+    std::string commandLine = "\"" + exe + "\"";
+    STARTUPINFOA startup{};
+    startup.cb = sizeof startup;
+    if (options.showCommand) {
+        startup.dwFlags = STARTF_USESHOWWINDOW;
+        startup.wShowWindow = *options.showCommand;
+    }
+    PROCESS_INFORMATION info{};
+    if (!CreateProcessA(exe.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                        directory.c_str(), &startup, &info)) {
+        startError_ = "CreateProcess of " + exe + " in " + directory + " failed with error " +
+                      std::to_string(GetLastError());
+        return;
+    }
+    CloseHandle(info.hThread);
+    process_ = info.hProcess;
+    processId_ = info.dwProcessId;
+    auto timeout = options.timeout;
+
+    DWORD idle = WaitForInputIdle(process_, static_cast<DWORD>(timeout.count()));
+    if (idle != 0) {
+        startError_ = "WaitForInputIdle returned " + std::to_string(idle);
+        return;
+    }
+    bool wantVisible = options.mainWindowVisible;
+    auto isMain = [&](HWND window) {
+        return classOf(window) == "TfrmMain" && (!wantVisible || IsWindowVisible(window));
+    };
+    bool up = waitUntil(
+        [&] {
+            main_ = firstWindowOf(processId_, isMain);
+            return main_ != nullptr || !running();
+        },
+        timeout);
+    if (!main_) {
+        DWORD code = 0xDEADBEEF;
+        GetExitCodeProcess(process_, &code);
+        startError_ = !up ? "no " + std::string(wantVisible ? "visible " : "") +
+                                "TfrmMain window after " + std::to_string(timeout.count()) + " ms"
+                          : "the launcher ended at start-up with exit code " + hex(code);
+        return;
+    }
+    app_ = firstWindowOf(processId_, [](HWND window) { return classOf(window) == "TApplication"; });
+    threadId_ = GetWindowThreadProcessId(main_, nullptr);
+    EnumChildWindows(
+        main_,
+        [](HWND child, LPARAM context) -> BOOL {
+            if (lstrcmpiA(classOf(child).c_str(), "Button") == 0)
+                reinterpret_cast<LauncherProcess*>(context)->buttons_.emplace_back(textOf(child),
+                                                                                    child);
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(this));
+    waitIdle();
+}
+
+LauncherProcess::~LauncherProcess() {
+    if (!process_)
+        return;
+    if (running()) {
+        TerminateProcess(process_, 0xDEAD);
+        WaitForSingleObject(process_, 10000);
+    }
+    CloseHandle(process_);
+}
+
+bool LauncherProcess::running() const {
+    return process_ && WaitForSingleObject(process_, 0) == WAIT_TIMEOUT;
+}
+
+HWND LauncherProcess::button(const std::string& caption) const {
+    for (const auto& [text, window] : buttons_)
+        if (text == caption)
+            return window;
+    return nullptr;
+}
+
+void LauncherProcess::waitIdle() {
+    if (!running())
+        return;
+    Sleep(30);
+    WaitForInputIdle(process_, 5000);
+    // A sent message is answered only from the thread's message loop (or a modal one).
+    DWORD_PTR ignored = 0;
+    if (main_)
+        SendMessageTimeoutA(main_, WM_NULL, 0, 0, SMTO_NORMAL, 5000, &ignored);
+}
+
+std::string LauncherProcess::bringToFront() {
+    if (!running())
+        return "the launcher is not running";
+    if (GetForegroundWindow() != main_) {
+        SetForegroundWindow(main_);
+        if (!waitUntil([&] { return GetForegroundWindow() == main_; }, std::chrono::seconds(5)))
+            return "the foreground window is " + describe(GetForegroundWindow()) +
+                   ", not the main window";
+        waitIdle();
+    }
+    return {};
+}
+
+std::string LauncherProcess::sendKeys(const std::vector<std::pair<WORD, bool>>& keys) {
+    if (std::string problem = bringToFront(); !problem.empty())
+        return problem;
+    for (auto [key, down] : keys) {
+        INPUT input{};
+        input.type = INPUT_KEYBOARD;
+        input.ki.wVk = key;
+        input.ki.wScan = static_cast<WORD>(MapVirtualKeyA(key, MAPVK_VK_TO_VSC));
+        input.ki.dwFlags = down ? 0 : KEYEVENTF_KEYUP;
+        if (SendInput(1, &input, sizeof input) != 1)
+            return "SendInput of key " + hex(key) + " failed with error " +
+                   std::to_string(GetLastError());
+        Sleep(20);
+    }
+    waitIdle();
+    return {};
+}
+
+std::string LauncherProcess::pressKey(WORD key) { return sendKeys({{key, true}, {key, false}}); }
+
+std::string LauncherProcess::pressAltKey(WORD key) {
+    return sendKeys({{VK_MENU, true}, {key, true}, {key, false}, {VK_MENU, false}});
+}
+
+namespace {
+
+// One mouse input at an absolute screen point (0..65535 across the primary screen). Every
+// input carries the point: under Wine a pointer event from X can still move the cursor back
+// between inputs, and a button event without a point would go where that left it.
+INPUT mouseInput(POINT screen, DWORD buttonFlag) {
+    INPUT input{};
+    input.type = INPUT_MOUSE;
+    input.mi.dx = MulDiv(screen.x, 65535, GetSystemMetrics(SM_CXSCREEN) - 1);
+    input.mi.dy = MulDiv(screen.y, 65535, GetSystemMetrics(SM_CYSCREEN) - 1);
+    input.mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE | buttonFlag;
+    return input;
+}
+
+bool cursorNear(POINT screen, POINT& at) {
+    at = {-1, -1};
+    GetCursorPos(&at);
+    return std::abs(at.x - screen.x) <= 1 && std::abs(at.y - screen.y) <= 1;
+}
+
+} // namespace
+
+std::string LauncherProcess::moveTo(POINT screen) {
+    INPUT move = mouseInput(screen, 0);
+    if (SendInput(1, &move, sizeof move) != 1)
+        return "SendInput of a mouse move failed with error " + std::to_string(GetLastError());
+    POINT at{-1, -1};
+    if (!waitUntil([&] { return cursorNear(screen, at); }, std::chrono::seconds(2)))
+        return "the cursor went to " + pointText(at) + ", not " + pointText(screen) +
+               " on a screen of " + std::to_string(GetSystemMetrics(SM_CXSCREEN)) + "x" +
+               std::to_string(GetSystemMetrics(SM_CYSCREEN));
+    // Let the launcher see the pointer arrive (hover, WM_SETCURSOR) before the press.
+    waitIdle();
+    return {};
+}
+
+std::string LauncherProcess::clickScreen(POINT screen, int clicks) {
+    if (std::string problem = bringToFront(); !problem.empty())
+        return problem;
+    // A click close to the last one within the double-click time would pair up with it.
+    if (std::abs(screen.x - lastClick_.x) <= GetSystemMetrics(SM_CXDOUBLECLK) &&
+        std::abs(screen.y - lastClick_.y) <= GetSystemMetrics(SM_CYDOUBLECLK)) {
+        ULONGLONG earliest = lastClickTick_ + GetDoubleClickTime() + 100;
+        ULONGLONG now = GetTickCount64();
+        if (now < earliest)
+            Sleep(static_cast<DWORD>(earliest - now));
+    }
+    if (std::string problem = moveTo(screen); !problem.empty())
+        return problem;
+    // Presses and releases in one go, so nothing comes between them.
+    std::vector<INPUT> inputs;
+    for (int i = 0; i < clicks; ++i) {
+        inputs.push_back(mouseInput(screen, MOUSEEVENTF_LEFTDOWN));
+        inputs.push_back(mouseInput(screen, MOUSEEVENTF_LEFTUP));
+    }
+    UINT sent = SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
+    lastClick_ = screen;
+    lastClickTick_ = GetTickCount64();
+    if (sent != inputs.size())
+        return "SendInput sent " + std::to_string(sent) + " of " +
+               std::to_string(inputs.size()) + " mouse inputs";
+    waitIdle();
+    return {};
+}
+
+std::string LauncherProcess::screenOfButton(const std::string& caption, POINT& screen) const {
+    HWND window = button(caption);
+    if (!window)
+        return "no button \"" + caption + "\"";
+    RECT r{};
+    if (!GetWindowRect(window, &r))
+        return "no rectangle for the button \"" + caption + "\"";
+    screen = centreOf(r);
+    return {};
+}
+
+std::string LauncherProcess::clickButton(const std::string& caption) {
+    POINT screen{};
+    if (std::string problem = screenOfButton(caption, screen); !problem.empty())
+        return problem;
+    return clickScreen(screen, 1);
+}
+
+std::string LauncherProcess::doubleClickButton(const std::string& caption) {
+    POINT screen{};
+    if (std::string problem = screenOfButton(caption, screen); !problem.empty())
+        return problem;
+    return clickScreen(screen, 2);
+}
+
+std::string LauncherProcess::clickAt(POINT client) {
+    POINT screen = client;
+    ClientToScreen(main_, &screen);
+    return clickScreen(screen, 1);
+}
+
+std::string LauncherProcess::doubleClickAt(POINT client) {
+    POINT screen = client;
+    ClientToScreen(main_, &screen);
+    return clickScreen(screen, 2);
+}
+
+std::string LauncherProcess::describe(HWND window) const {
+    if (!window)
+        return "(none)";
+    if (window == main_)
+        return "(main window)";
+    if (window == app_)
+        return "(application window)";
+    for (const auto& [caption, handle] : buttons_)
+        if (handle == window)
+            return caption;
+    return "(" + classOf(window) + " \"" + textOf(window) + "\" " +
+           hex(reinterpret_cast<UINT_PTR>(window)) + ")";
+}
+
+std::string LauncherProcess::focused() const {
+    GUITHREADINFO info{};
+    info.cbSize = sizeof info;
+    info.hwndFocus = reinterpret_cast<HWND>(static_cast<INT_PTR>(0xdeadbeef)); // sentinel
+    if (!GetGUIThreadInfo(threadId_, &info))
+        return "(GetGUIThreadInfo failed with error " + std::to_string(GetLastError()) + ")";
+    return describe(info.hwndFocus);
+}
+
+LauncherBox LauncherProcess::waitForMessageBox(const std::string& caption,
+                                               std::chrono::milliseconds timeout) const {
+    LauncherBox box;
+    waitUntil(
+        [&] {
+            box.window = firstWindowOf(processId_, [&](HWND window) {
+                return isVisibleBox(window) && textOf(window) == caption;
+            });
+            return box.window != nullptr;
+        },
+        timeout);
+    if (box.window) {
+        box.seen = readMessageBox(box.window);
+        box.mainEnabled = mainWindowEnabled();
+    }
+    return box;
+}
+
+std::string LauncherProcess::dismiss(HWND box) const {
+    PostMessageA(box, WM_COMMAND, IDOK, 0);
+    if (!waitUntil([&] { return !IsWindow(box) || !IsWindowVisible(box); },
+                   std::chrono::seconds(10)))
+        return "the box " + describe(box) + " is still up";
+    return {};
+}
+
+std::vector<std::string> LauncherProcess::openBoxes() const {
+    std::vector<std::string> captions;
+    for (HWND box : windowsOf(processId_, isVisibleBox))
+        captions.push_back(textOf(box));
+    return captions;
+}
+
+std::string LauncherProcess::windowsReport() const {
+    std::string report;
+    for (HWND window : windowsOf(processId_, [](HWND) { return true; })) {
+        RECT r{};
+        GetWindowRect(window, &r);
+        report += "\n  " + describe(window) + " " + classOf(window) + " \"" + textOf(window) +
+                  "\"" + (IsWindowVisible(window) ? " visible" : " hidden") +
+                  (IsWindowEnabled(window) ? "" : " disabled") + " at " +
+                  pointText({r.left, r.top}) + "-" + pointText({r.right, r.bottom}) +
+                  " owner " + describe(GetWindow(window, GW_OWNER));
+    }
+    return report.empty() ? "(no windows)" : report;
+}
+
+void LauncherProcess::postToMain(UINT message, WPARAM wParam, LPARAM lParam) const {
+    PostMessageA(main_, message, wParam, lParam);
+}
+
+void LauncherProcess::postToApp(UINT message, WPARAM wParam, LPARAM lParam) const {
+    PostMessageA(app_, message, wParam, lParam);
+}
+
+std::optional<DWORD> LauncherProcess::waitForExit(std::chrono::milliseconds timeout) {
+    if (!process_ || WaitForSingleObject(process_, static_cast<DWORD>(timeout.count())) !=
+                         WAIT_OBJECT_0)
+        return std::nullopt;
+    DWORD code = 0xDEADBEEF; // sentinel
+    GetExitCodeProcess(process_, &code);
+    return code;
+}

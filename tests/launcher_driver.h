@@ -1,0 +1,134 @@
+// Drives the real MorvaLauncher.exe from outside, as a player would: started in a folder, then
+// real keyboard and mouse input through SendInput, read back through the windows it shows.
+// Every call that can fail returns what went wrong as text (empty when it worked), so a check
+// can print it.
+#pragma once
+
+#include "win32_support.h"
+
+#include <windows.h>
+
+#include <chrono>
+#include <optional>
+#include <string>
+#include <vector>
+
+// The launcher built beside the test executables.
+std::string launcherPath();
+
+// The base directory the launcher builds from the folder it starts in: a drive root as it is,
+// anything else with a backslash appended.
+std::string baseDirOf(const std::string& directory);
+
+// The names in a folder, sorted, without "." and "..".
+std::vector<std::string> folderEntries(const std::string& folder);
+
+// Points the shell's "open" command for .txt documents at `viewer` for its lifetime and puts
+// the previous command back afterwards.
+class TextViewerAssociation {
+public:
+    explicit TextViewerAssociation(const std::string& viewer);
+    ~TextViewerAssociation();
+    TextViewerAssociation(const TextViewerAssociation&) = delete;
+    TextViewerAssociation& operator=(const TextViewerAssociation&) = delete;
+
+    const std::string& error() const { return error_; } // empty once the command is ours
+    const std::string& commandKey() const { return commandKey_; }
+
+private:
+    std::string error_;
+    std::string commandKey_; // under HKEY_CLASSES_ROOT
+    bool hadValue_ = false;
+    DWORD previousType_ = REG_SZ;
+    std::vector<BYTE> previousData_;
+    bool changed_ = false;
+};
+
+// A message box of the launcher's, as the test saw it while it was up.
+struct LauncherBox {
+    HWND window = nullptr;
+    SeenBox seen;
+    bool mainEnabled = false; // the main window, while the box was up
+};
+
+class LauncherProcess {
+public:
+    struct Options {
+        std::optional<WORD> showCommand; // passed with STARTF_USESHOWWINDOW
+        bool mainWindowVisible = true;   // wait for it to be shown (not for a minimised start)
+        std::chrono::milliseconds timeout = std::chrono::seconds(20);
+    };
+
+    // Starts the launcher with `directory` as its current directory and waits for its windows.
+    explicit LauncherProcess(const std::string& directory);
+    LauncherProcess(const std::string& directory, const Options& options);
+    // Ends a launcher still running: a failed test leaves none behind.
+    ~LauncherProcess();
+    LauncherProcess(const LauncherProcess&) = delete;
+    LauncherProcess& operator=(const LauncherProcess&) = delete;
+
+    const std::string& startError() const { return startError_; } // empty once it is up
+    DWORD processId() const { return processId_; }
+    DWORD threadId() const { return threadId_; }
+    HWND mainWindow() const { return main_; }
+    HWND appWindow() const { return app_; }
+    // The BUTTON children of the main window, in their window order, by caption.
+    const std::vector<std::pair<std::string, HWND>>& buttons() const { return buttons_; }
+    HWND button(const std::string& caption) const;
+
+    // Makes the main window the foreground window, so input goes to it.
+    std::string bringToFront();
+    // Returns once the launcher's thread is back in its message loop.
+    void waitIdle();
+
+    std::string pressKey(WORD key);
+    std::string pressAltKey(WORD key);
+    std::string clickButton(const std::string& caption);
+    std::string clickAt(POINT client);
+    std::string doubleClickAt(POINT client);
+    std::string doubleClickButton(const std::string& caption);
+
+    // The launcher thread's focus window: a button's caption, "(main window)", "(none)", or
+    // its class and text.
+    std::string focused() const;
+    std::string describe(HWND window) const;
+
+    // A visible message box (#32770) of the launcher's process with this caption; its window
+    // is null on time-out.
+    LauncherBox waitForMessageBox(const std::string& caption,
+                                  std::chrono::milliseconds timeout =
+                                      std::chrono::seconds(20)) const;
+    // Presses the box's OK and waits for it to go.
+    std::string dismiss(HWND box) const;
+    // Every visible message box of the launcher's process, by caption.
+    std::vector<std::string> openBoxes() const;
+    // Every top-level window of the launcher's process, visible or not, one a line.
+    std::string windowsReport() const;
+    bool mainWindowEnabled() const { return IsWindowEnabled(main_) != FALSE; }
+
+    void postToMain(UINT message, WPARAM wParam = 0, LPARAM lParam = 0) const;
+    void postToApp(UINT message, WPARAM wParam = 0, LPARAM lParam = 0) const;
+    // The exit code, or nothing while it still runs after `timeout`.
+    std::optional<DWORD> waitForExit(std::chrono::milliseconds timeout =
+                                         std::chrono::seconds(20));
+    bool running() const;
+
+private:
+    void start(const std::string& directory, const Options& options);
+    std::string sendKeys(const std::vector<std::pair<WORD, bool>>& keys);
+    std::string moveTo(POINT screen);
+    std::string clickScreen(POINT screen, int clicks);
+    std::string screenOfButton(const std::string& caption, POINT& screen) const;
+
+    HANDLE process_ = nullptr;
+    DWORD processId_ = 0;
+    DWORD threadId_ = 0;
+    HWND main_ = nullptr;
+    HWND app_ = nullptr;
+    std::vector<std::pair<std::string, HWND>> buttons_;
+    std::string startError_;
+    // Where and when the last click went: a click close to it within the double-click time
+    // would pair up with it.
+    POINT lastClick_{-10000, -10000};
+    ULONGLONG lastClickTick_ = 0;
+};
