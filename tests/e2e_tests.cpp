@@ -227,6 +227,7 @@ const Case cases[] = {
     {"WithoutSetup", click("&Single Play"), starts("duke3d.exe", gameArguments)},
     {"WithoutSetup", key('S'), starts("duke3d.exe", gameArguments)},
     {"WithoutSetup", doubleClickArtwork(), starts("duke3d.exe", demoArguments)},
+    {"WithoutSetup", click("&Readme"), opens("Morva.txt")},
 
     {"WithoutGameOrDocuments", click("&Single Play"), fileError("duke3d.exe")},
     {"WithoutGameOrDocuments", altKey('S'), fileError("duke3d.exe")},
@@ -432,8 +433,10 @@ TEST(LauncherWindows, MainWindowOwnedByTheApplicationWindowWithItsButtonsAndMenu
         std::vector<std::string> captions;
         for (const auto& [text, window] : launcher.buttons())
             captions.push_back(text);
-        EXPECT_EQ(joined(captions), joined(std::vector<std::string>{"&Single Play", "&Multi Play", "&Readme", "Credits",
-                                            "Interview", "&Desktop Icon", "E&xit"}));
+        const std::vector<std::string> expected = {"&Single Play", "&Multi Play", "&Readme",
+                                                   "Credits",      "Interview",   "&Desktop Icon",
+                                                   "E&xit"};
+        EXPECT_EQ(joined(captions), joined(expected));
         // Wine keeps a menu inside its own process: from here only its presence shows.
         EXPECT_NE(GetMenu(main), nullptr) << "no menu bar";
         EXPECT_EQ(launcher.focused(), "(main window)") << "no button has the focus at start";
