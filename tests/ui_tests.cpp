@@ -34,13 +34,18 @@ void sendKeys(std::initializer_list<std::pair<WORD, bool>> keys) {
     SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
 }
 
-// Sends mouse buttons where the pointer is.
+// Sends mouse buttons where the test put the pointer. Every input carries that point: under
+// Wine a pointer event from X can move the cursor back between inputs.
 void sendButtons(std::initializer_list<DWORD> buttons) {
+    POINT at{};
+    GetCursorPos(&at);
     std::vector<INPUT> inputs;
     for (DWORD button : buttons) {
         INPUT click{};
         click.type = INPUT_MOUSE;
-        click.mi.dwFlags = button;
+        click.mi.dx = MulDiv(at.x, 65535, GetSystemMetrics(SM_CXSCREEN) - 1);
+        click.mi.dy = MulDiv(at.y, 65535, GetSystemMetrics(SM_CYSCREEN) - 1);
+        click.mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE | button;
         inputs.push_back(click);
     }
     SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
@@ -214,9 +219,9 @@ TEST_F(MainWindow, AcceleratorsClickWithoutMovingTheFocus) {
         EXPECT_EQ(shell_.calls, Calls{c.expected}) << (c.alt ? "Alt+" : "") << char(c.key);
         EXPECT_EQ(focused(), "(the window itself)");
     }
-    // Credits and Interview have no letter; neither has the menu's A without Alt.
+    // Credits and Interview have no letter; the menu's A needs Alt.
     shell_.calls.clear();
-    for (WORD key : {'C', 'I', 'A', 'D'})
+    for (WORD key : {'C', 'I', 'A'})
         press(key);
     EXPECT_EQ(shell_.calls, Calls{});
 }
