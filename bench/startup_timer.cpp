@@ -1,7 +1,9 @@
 // Times how long a GUI program takes from CreateProcess until its window is on the screen and
 // it sits idle waiting for input, and how much memory it touched getting there.
-//   bench_startup_timer <exe> <runs> [working directory]
-// Prints one line per run, then "median_ms=... peak_working_set_kb=..." for scripts.
+//   bench_startup_timer <runs> <working directory> <exe>...
+// The programs take turns, in an order that changes every round, so that whatever else the
+// machine (or Wine) does lands on all of them alike. Prints one line per run:
+//   run <round> <exe name>: <ms> ms peak_working_set_kb=<kb>
 #include <windows.h>
 
 #include <psapi.h>
@@ -112,56 +114,60 @@ bool runOnce(const std::string& exe, const std::string& directory, Run& run) {
     return shown;
 }
 
-std::string folderOf(const std::string& path) {
-    std::string::size_type slash = path.find_last_of("\\/");
-    return slash == std::string::npos ? std::string(".") : path.substr(0, slash + 1);
-}
-
 } // namespace
 
+std::string nameOf(const std::string& path) {
+    std::string::size_type slash = path.find_last_of("\\/");
+    return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
 int main(int argc, char** argv) {
-    if (argc < 3 || argc > 4 || std::atoi(argv[2]) < 1) {
-        std::fprintf(stderr, "usage: %s <exe> <runs> [working directory]\n", argv[0]);
+    if (argc < 4 || std::atoi(argv[1]) < 1) {
+        std::fprintf(stderr, "usage: %s <runs> <working directory> <exe>...\n", argv[0]);
         return 2;
     }
-    char full[MAX_PATH];
-    if (!GetFullPathNameA(argv[1], MAX_PATH, full, nullptr)) {
-        std::fprintf(stderr, "bad path %s\n", argv[1]);
-        return 2;
+    int runs = std::atoi(argv[1]);
+    std::string directory = argv[2];
+    std::vector<std::string> programs;
+    for (int i = 3; i < argc; ++i) {
+        char full[MAX_PATH];
+        if (!GetFullPathNameA(argv[i], MAX_PATH, full, nullptr)) {
+            std::fprintf(stderr, "bad path %s\n", argv[i]);
+            return 2;
+        }
+        programs.emplace_back(full);
     }
-    std::string exe = full;
-    std::string directory = argc == 4 ? argv[3] : folderOf(exe);
-    int runs = std::atoi(argv[2]);
 
     // Sleep(1) really sleeps about 1 ms, not a whole scheduler tick.
     timeBeginPeriod(1);
 
-    // The first start pays for loading Wine's own DLLs and fonts; it is not counted.
-    Run warmUp;
-    if (!runOnce(exe, directory, warmUp))
-        return 1;
-    std::printf("warm-up: %.1f ms window=\"%s\"%s\n", warmUp.ms, warmUp.caption.c_str(),
-                warmUp.terminated ? " (terminated)" : "");
-    std::fflush(stdout);
-
-    std::vector<double> times;
-    SIZE_T peak = 0;
-    for (int i = 1; i <= runs; ++i) {
-        Run run;
-        if (!runOnce(exe, directory, run))
+    // The first start of each pays for loading Wine's own DLLs and fonts; it is not counted.
+    for (const std::string& exe : programs) {
+        Run warmUp;
+        if (!runOnce(exe, directory, warmUp))
             return 1;
-        std::printf("run %d: %.1f ms peak_working_set_kb=%zu%s\n", i, run.ms,
-                    run.peakWorkingSet / 1024, run.terminated ? " (terminated)" : "");
+        std::printf("warm-up %s: %.1f ms window=\"%s\"%s\n", nameOf(exe).c_str(), warmUp.ms,
+                    warmUp.caption.c_str(), warmUp.terminated ? " (terminated)" : "");
         std::fflush(stdout);
-        times.push_back(run.ms);
-        peak = std::max(peak, run.peakWorkingSet);
+    }
+
+    for (int round = 1; round <= runs; ++round) {
+        // Rotated each round, and reversed every other one: no program always goes first or
+        // always follows the same one.
+        std::vector<std::string> order = programs;
+        std::rotate(order.begin(), order.begin() + round % order.size(), order.end());
+        if (round % 2)
+            std::reverse(order.begin(), order.end());
+        for (const std::string& exe : order) {
+            Run run;
+            if (!runOnce(exe, directory, run))
+                return 1;
+            std::printf("run %d %s: %.1f ms peak_working_set_kb=%zu%s\n", round,
+                        nameOf(exe).c_str(), run.ms, run.peakWorkingSet / 1024,
+                        run.terminated ? " (terminated)" : "");
+            std::fflush(stdout);
+        }
     }
     timeEndPeriod(1);
-
-    std::sort(times.begin(), times.end());
-    std::size_t middle = times.size() / 2;
-    double median = times.size() % 2 ? times[middle] : (times[middle - 1] + times[middle]) / 2;
-    std::printf("median_ms=%.1f min_ms=%.1f max_ms=%.1f peak_working_set_kb=%zu\n", median,
-                times.front(), times.back(), peak / 1024);
     return 0;
 }
