@@ -12,8 +12,9 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     // Anything thrown while starting or running ends the sequence, shown in the exception box
     // under the title the application has by then.
     guarded([&] {
-        application.initialize(instance, IDI_MORVA);
+        // The title first: a failure in initialising already has it for its box's caption.
         application.setTitle("The Realm of Morva");
+        application.initialize(instance, IDI_MORVA);
         frmMain = &application.createForm<TfrmMain>();
         frmAbout = &application.createForm<TfrmAbout>();
         application.run();

@@ -113,6 +113,8 @@ void Form::create(const Description& description) {
     isDialog_ = description.border == Border::dialog;
     background_ = colourOf(description.background);
     backgroundBrush_.reset(CreateSolidBrush(background_));
+    if (!backgroundBrush_)
+        throw WindowsError("Cannot create the background brush");
 
     // The window font at the display's density; the height of its "0" decides the scale.
     ScopedGetDC screen(nullptr);
@@ -137,7 +139,8 @@ void Form::create(const Description& description) {
             throw WindowsError("Cannot create the menu");
         for (const Description::Item& item : description.menu) {
             UINT id = firstMenuId + static_cast<UINT>(menu_.size());
-            AppendMenuA(menu.get(), MF_STRING, id, item.caption.c_str());
+            if (!AppendMenuA(menu.get(), MF_STRING, id, item.caption.c_str()))
+                throw WindowsError("Cannot add the menu item " + item.caption);
             menu_.push_back({id, acceleratorOf(item.caption), item.onClick});
         }
     }

@@ -1,0 +1,96 @@
+// Builds of the launcher that each lack one of its resources: start-up must fail into the
+// exception box and end with exit code 0, never crash and never leave a blank window.
+#include "win32_support.h"
+
+#include <gtest/gtest.h>
+
+#include <ostream>
+#include <string>
+
+namespace {
+
+struct LeftOut {
+    std::string name;    // the test's name
+    std::string program; // the test build, beside the tests
+    std::string text;    // the exception box's text
+};
+
+void PrintTo(const LeftOut& row, std::ostream* out) { *out << row.name; }
+
+const LeftOut leftOut[] = {
+    {"Icon", "launcher_without_icon.exe", "Cannot load icon 1."},
+    {"Artwork", "launcher_without_artwork.exe", "Cannot load bitmap 101."},
+    {"Glyph", "launcher_without_glyph.exe", "Cannot load bitmap 102."},
+    {"DisabledGlyph", "launcher_without_disabled_glyph.exe", "Cannot load bitmap 103."},
+};
+
+struct Windows {
+    HWND box = nullptr;
+    std::string shown; // the process's other visible windows that have an area
+};
+
+// The message box of the process's thread, and anything else it shows meanwhile.
+Windows windowsOf(DWORD threadId) {
+    Windows found;
+    EnumThreadWindows(
+        threadId,
+        [](HWND window, LPARAM parameter) {
+            auto& found = *reinterpret_cast<Windows*>(parameter);
+            if (!IsWindowVisible(window))
+                return TRUE;
+            char name[64] = "";
+            GetClassNameA(window, name, sizeof name);
+            RECT bounds{};
+            GetWindowRect(window, &bounds);
+            if (std::string(name) == "#32770")
+                found.box = window;
+            else if (bounds.right > bounds.left && bounds.bottom > bounds.top)
+                found.shown += std::string(name) + " ";
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&found));
+    return found;
+}
+
+class ResourceLeftOut : public ::testing::TestWithParam<LeftOut> {};
+
+TEST_P(ResourceLeftOut, StartUpShowsTheExceptionBoxAndExitsWithZero) {
+    const LeftOut& row = GetParam();
+    PackageFolder package;
+    std::string program = testBinaryDirectory() + row.program;
+    std::string commandLine = "\"" + program + "\"";
+    STARTUPINFOA startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process{};
+    ASSERT_TRUE(CreateProcessA(program.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0,
+                               nullptr, package.path().c_str(), &startup, &process))
+        << program << ": error " << GetLastError();
+    CloseHandle(process.hThread);
+
+    Windows windows;
+    for (int tries = 0; tries < 400 && !windows.box; ++tries) {
+        if (WaitForSingleObject(process.hProcess, 50) == WAIT_OBJECT_0)
+            break;
+        windows = windowsOf(process.dwThreadId);
+    }
+    ASSERT_NE(windows.box, nullptr) << "no exception box";
+    SeenBox seen = readMessageBox(windows.box);
+    EXPECT_EQ(seen.caption, "The Realm of Morva");
+    EXPECT_EQ(seen.text, row.text);
+    EXPECT_EQ(windows.shown, "") << "shown beside the box";
+
+    PostMessageA(windows.box, WM_COMMAND, IDOK, 0);
+    DWORD waited = WaitForSingleObject(process.hProcess, 20000);
+    if (waited != WAIT_OBJECT_0)
+        TerminateProcess(process.hProcess, 1);
+    DWORD exitCode = 1;
+    GetExitCodeProcess(process.hProcess, &exitCode);
+    CloseHandle(process.hProcess);
+    ASSERT_EQ(waited, WAIT_OBJECT_0) << "still running after the box was closed";
+    EXPECT_EQ(exitCode, 0u);
+}
+
+INSTANTIATE_TEST_SUITE_P(TestBuilds, ResourceLeftOut, ::testing::ValuesIn(leftOut),
+                         [](const auto& info) { return info.param.name; });
+
+} // namespace
