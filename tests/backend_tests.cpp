@@ -1,6 +1,7 @@
 // The Win32 side of the platform seam against Wine's real shell, file system and message boxes.
 #include "launcher.h"
 #include "shell_operations_win32.h"
+#include "shipped_profile.h"
 #include "shortcut.h"
 #include "win32_support.h"
 
@@ -25,15 +26,6 @@ protected:
         ASSERT_TRUE(SetCurrentDirectoryA(package_.path().c_str())) << package_.path();
     }
     void TearDown() override { SetCurrentDirectoryA(previousDirectory_); }
-
-    appProperties shippedProfile() {
-        appProperties profile;
-        profile.SetShortcutName("The Realm of Morva");
-        profile.SetGameExe("duke3d.exe");
-        profile.SetSetupExe("setup.exe");
-        profile.SetReadmeFile("Morva.txt");
-        return profile;
-    }
 
     Win32ShellOperations backend_;
     ScopedShellOperations installed_{backend_};

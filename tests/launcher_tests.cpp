@@ -1,19 +1,12 @@
 #include "launcher.h"
 #include "recording_shell.h"
+#include "shipped_profile.h"
 
 #include <gtest/gtest.h>
 
 namespace {
 
 using Calls = std::vector<ShellCall>;
-
-// The profile as the main window sets it up.
-void setShippedNames(appProperties& profile) {
-    profile.SetShortcutName("The Realm of Morva");
-    profile.SetGameExe("duke3d.exe");
-    profile.SetSetupExe("setup.exe");
-    profile.SetReadmeFile("Morva.txt");
-}
 
 TEST(BaseDir, FollowsTheLengthRule) {
     struct Case {
@@ -53,7 +46,7 @@ TEST(Profile, StartsWithEmptyNamesAndKeepsWhatIsSet) {
     EXPECT_EQ(profile.GetShortcutName() + profile.GetGameExe() + profile.GetSetupExe() +
                   profile.GetReadmeFile(),
               "");
-    setShippedNames(profile);
+    profile = shippedProfile();
     EXPECT_EQ(profile.GetShortcutName(), "The Realm of Morva");
     EXPECT_EQ(profile.GetGameExe(), "duke3d.exe");
     EXPECT_EQ(profile.GetSetupExe(), "setup.exe");
@@ -82,8 +75,7 @@ TEST(LaunchActions, HandTheShellExactlyTheirFileAndParameters) {
     for (const Case& c : cases) {
         RecordingShell shell;
         ScopedShellOperations installed(shell);
-        appProperties profile;
-        setShippedNames(profile);
+        appProperties profile = shippedProfile();
         runLaunchAction(c.action, profile);
         EXPECT_EQ(shell.calls, Calls{c.expected}) << c.name;
     }
@@ -103,8 +95,7 @@ TEST(LaunchActions, NameTheBareFileWhenTheDirectoryWasUnreadable) {
     RecordingShell shell;
     shell.currentDirectoryResult = std::nullopt;
     ScopedShellOperations installed(shell);
-    appProperties profile;
-    setShippedNames(profile);
+    appProperties profile = shippedProfile();
     runLaunchAction(singlePlayAction, profile);
     EXPECT_EQ(shell.calls,
               Calls{shellExecuteCall("duke3d.exe", "/xmorva.con /gmorva.grp /dmorva.dmo")});
@@ -140,8 +131,7 @@ TEST(Launch, ReportsOnlyAMissingFileOrPath) {
 TEST(Launch, RepeatedLaunchesEachReachTheShell) {
     RecordingShell shell;
     ScopedShellOperations installed(shell);
-    appProperties profile;
-    setShippedNames(profile);
+    appProperties profile = shippedProfile();
     runLaunchAction(singlePlayAction, profile);
     runLaunchAction(singlePlayAction, profile);
     EXPECT_EQ(shell.calls.size(), 2u);

@@ -1,5 +1,6 @@
 #include "launcher.h"
 #include "recording_shell.h"
+#include "shipped_profile.h"
 #include "shortcut.h"
 
 #include <gtest/gtest.h>
@@ -30,15 +31,6 @@ Calls linkMade(const std::string& baseDir = "D:\\GAME\\") {
 Calls operator+(Calls calls, const Calls& more) {
     calls.insert(calls.end(), more.begin(), more.end());
     return calls;
-}
-
-appProperties shippedProfile() {
-    appProperties profile;
-    profile.SetShortcutName("The Realm of Morva");
-    profile.SetGameExe("duke3d.exe");
-    profile.SetSetupExe("setup.exe");
-    profile.SetReadmeFile("Morva.txt");
-    return profile;
 }
 
 TEST(DesktopIcon, EachOutcomeShowsItsBoxesReleasesInOrderAndClosesWithOneBox) {

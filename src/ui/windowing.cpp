@@ -90,6 +90,30 @@ void drawGlyph(HDC dc, HBITMAP glyph, const RECT& target) {
                    transparent);
 }
 
+// The object a window is created for comes as its creation parameter: from WM_NCCREATE on it
+// owns the handle (`handle`) and gets every message, guarded, until WM_NCDESTROY.
+template <class Owner, class Handler>
+LRESULT routeMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam,
+                     UniqueHwnd Owner::*handle, Handler handler) {
+    if (message == WM_NCCREATE) {
+        auto* owner =
+            static_cast<Owner*>(reinterpret_cast<CREATESTRUCTA*>(lParam)->lpCreateParams);
+        SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(owner));
+        (owner->*handle).reset(window);
+    }
+    auto* owner = reinterpret_cast<Owner*>(GetWindowLongPtrA(window, GWLP_USERDATA));
+    if (!owner)
+        return DefWindowProcA(window, message, wParam, lParam);
+    if (message == WM_NCDESTROY) {
+        SetWindowLongPtrA(window, GWLP_USERDATA, 0);
+        (void)(owner->*handle).release(); // already on its way out
+        return DefWindowProcA(window, message, wParam, lParam);
+    }
+    LRESULT result = 0;
+    guarded([&] { result = handler(*owner, message, wParam, lParam); });
+    return result;
+}
+
 bool keyboardCuesHidden(HWND window) {
     return (SendMessageA(window, WM_QUERYUISTATE, 0, 0) & UISF_HIDEACCEL) != 0;
 }
@@ -262,22 +286,10 @@ void Form::create(const Description& description) {
 }
 
 LRESULT CALLBACK Form::windowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == WM_NCCREATE) {
-        auto* form = static_cast<Form*>(reinterpret_cast<CREATESTRUCTA*>(lParam)->lpCreateParams);
-        SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(form));
-        form->window_.reset(window);
-    }
-    auto* form = reinterpret_cast<Form*>(GetWindowLongPtrA(window, GWLP_USERDATA));
-    if (!form)
-        return DefWindowProcA(window, message, wParam, lParam);
-    if (message == WM_NCDESTROY) {
-        SetWindowLongPtrA(window, GWLP_USERDATA, 0);
-        (void)form->window_.release(); // already on its way out
-        return DefWindowProcA(window, message, wParam, lParam);
-    }
-    LRESULT result = 0;
-    guarded([&] { result = form->handleMessage(message, wParam, lParam); });
-    return result;
+    return routeMessage(window, message, wParam, lParam, &Form::window_,
+                        [](Form& form, UINT m, WPARAM w, LPARAM l) {
+                            return form.handleMessage(m, w, l);
+                        });
 }
 
 LRESULT Form::handleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
@@ -753,9 +765,9 @@ void Application::initialize(HINSTANCE instance, int icon) {
                                   GetSystemMetrics(SM_CXSCREEN) / 2,
                                   GetSystemMetrics(SM_CYSCREEN) / 2, 0, 0, nullptr, nullptr,
                                   instance, this);
+    // window_ holds the handle from WM_NCCREATE on.
     if (!window)
         throw WindowsError("Cannot create the application window");
-    window_.reset(window);
     if (icon) {
         bigIcon_ = loadIcon(instance, icon, GetSystemMetrics(SM_CXICON));
         SendMessageA(window, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(bigIcon_.get()));
@@ -889,21 +901,10 @@ void Application::restore() {
 
 LRESULT CALLBACK Application::windowProc(HWND window, UINT message, WPARAM wParam,
                                          LPARAM lParam) {
-    if (message == WM_NCCREATE)
-        SetWindowLongPtrA(window, GWLP_USERDATA,
-                          reinterpret_cast<LONG_PTR>(
-                              reinterpret_cast<CREATESTRUCTA*>(lParam)->lpCreateParams));
-    auto* application = reinterpret_cast<Application*>(GetWindowLongPtrA(window, GWLP_USERDATA));
-    if (!application || message == WM_NCCREATE)
-        return DefWindowProcA(window, message, wParam, lParam);
-    if (message == WM_NCDESTROY) {
-        SetWindowLongPtrA(window, GWLP_USERDATA, 0);
-        (void)application->window_.release();
-        return DefWindowProcA(window, message, wParam, lParam);
-    }
-    LRESULT result = 0;
-    guarded([&] { result = application->handleMessage(message, wParam, lParam); });
-    return result;
+    return routeMessage(window, message, wParam, lParam, &Application::window_,
+                        [](Application& application, UINT m, WPARAM w, LPARAM l) {
+                            return application.handleMessage(m, w, l);
+                        });
 }
 
 LRESULT Application::handleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
