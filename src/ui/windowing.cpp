@@ -91,10 +91,10 @@ void drawGlyph(HDC dc, HBITMAP glyph, const RECT& target) {
 }
 
 // The object a window is created for comes as its creation parameter: from WM_NCCREATE on it
-// owns the handle (`handle`) and gets every message, guarded, until WM_NCDESTROY.
-template <class Owner, class Handler>
+// owns the handle (`handle`) and its `handler` gets every message, guarded, until WM_NCDESTROY.
+template <class Owner>
 LRESULT routeMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam,
-                     UniqueHwnd Owner::*handle, Handler handler) {
+                     UniqueHwnd Owner::*handle, LRESULT (Owner::*handler)(UINT, WPARAM, LPARAM)) {
     if (message == WM_NCCREATE) {
         auto* owner =
             static_cast<Owner*>(reinterpret_cast<CREATESTRUCTA*>(lParam)->lpCreateParams);
@@ -110,7 +110,7 @@ LRESULT routeMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam,
         return DefWindowProcA(window, message, wParam, lParam);
     }
     LRESULT result = 0;
-    guarded([&] { result = handler(*owner, message, wParam, lParam); });
+    guarded([&] { result = (owner->*handler)(message, wParam, lParam); });
     return result;
 }
 
@@ -286,10 +286,7 @@ void Form::create(const Description& description) {
 }
 
 LRESULT CALLBACK Form::windowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    return routeMessage(window, message, wParam, lParam, &Form::window_,
-                        [](Form& form, UINT m, WPARAM w, LPARAM l) {
-                            return form.handleMessage(m, w, l);
-                        });
+    return routeMessage(window, message, wParam, lParam, &Form::window_, &Form::handleMessage);
 }
 
 LRESULT Form::handleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
@@ -902,9 +899,7 @@ void Application::restore() {
 LRESULT CALLBACK Application::windowProc(HWND window, UINT message, WPARAM wParam,
                                          LPARAM lParam) {
     return routeMessage(window, message, wParam, lParam, &Application::window_,
-                        [](Application& application, UINT m, WPARAM w, LPARAM l) {
-                            return application.handleMessage(m, w, l);
-                        });
+                        &Application::handleMessage);
 }
 
 LRESULT Application::handleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
