@@ -60,7 +60,7 @@ public:
         for (const std::string& name : packageDocuments)
             if (wanted(name))
                 addFile(name, "The Realm of Morva: " + name + "\r\n");
-        association_ = std::make_unique<TextViewerAssociation>(folder_.file(viewerName));
+        association_ = std::make_unique<OpenCommand>(fileTypeOf(".txt"), folder_.file(viewerName));
     }
 
     // The folder the launcher starts in, as it sees it.
@@ -68,7 +68,7 @@ public:
     // A package file's full path as the launcher builds it.
     std::string file(const std::string& name) const { return baseDirOf(directory()) + name; }
     const PackageFolder& folder() const { return folder_; }
-    const TextViewerAssociation& association() const { return *association_; }
+    const OpenCommand& association() const { return *association_; }
     // What the test put there, sorted; standin.log once something started.
     std::vector<std::string> expectedEntries(bool anythingStarted) const {
         std::vector<std::string> names = placed_;
@@ -90,7 +90,7 @@ private:
 
     PackageFolder folder_;
     std::vector<std::string> placed_;
-    std::unique_ptr<TextViewerAssociation> association_;
+    std::unique_ptr<OpenCommand> association_;
 };
 
 // --- Actions --------------------------------------------------------------------------------
