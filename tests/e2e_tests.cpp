@@ -750,4 +750,58 @@ TEST(LauncherWindows, MainWindowOwnedByTheApplicationWindowWithItsButtonsAndMenu
     EXPECT_EQ(joined(folderEntries(package.directory())), joined(package.expectedEntries(false)));
 }
 
+// Through CreateProcess's STARTUPINFO, as a shortcut or the shell passes it: a maximised start
+// shows the main window maximised, a minimised one only the taskbar button until the first
+// restore. Either way that first showing activates the window for the first time and leaves
+// no button focused; a later minimise and restore puts the focus on Single Play.
+TEST(LauncherWindows, StartUpShowCommandsAndTheFirstActivation) {
+    struct Start {
+        const char* name;
+        WORD showCommand;
+        bool minimised; // the application minimised, the main window not shown
+        bool maximised; // the main window once shown
+    } startsWith[] = {
+        {"SW_SHOWMAXIMIZED (3)", SW_SHOWMAXIMIZED, false, true},
+        {"SW_SHOWMINNOACTIVE (7)", SW_SHOWMINNOACTIVE, true, false},
+    };
+    Package package(folderShapes[0]);
+    ASSERT_EQ(package.error(), "");
+    for (const Start& start : startsWith) {
+        SCOPED_TRACE(start.name);
+        LauncherProcess::Options options;
+        options.showCommand = start.showCommand;
+        options.mainWindowVisible = !start.minimised;
+        LauncherProcess launcher(package.directory(), options);
+        ASSERT_EQ(launcher.startError(), "");
+        HWND app = launcher.appWindow();
+        HWND main = launcher.mainWindow();
+        ASSERT_NE(app, nullptr) << "no TApplication window";
+
+        EXPECT_EQ(IsIconic(app) != FALSE, start.minimised) << "the application minimised";
+        EXPECT_EQ(IsWindowVisible(main) != FALSE, !start.minimised) << "the main window shown";
+        if (start.minimised) {
+            // The taskbar button's Restore.
+            launcher.postToApp(WM_SYSCOMMAND, SC_RESTORE);
+            EXPECT_TRUE(launcher.waitUntilVisible(main)) << "the first restore left it hidden";
+            EXPECT_FALSE(IsIconic(app)) << "the application still minimised";
+        }
+        EXPECT_EQ(IsZoomed(main) != FALSE, start.maximised) << "the main window maximised";
+        EXPECT_EQ(launcher.waitForFocus("(main window)"), "(main window)")
+            << "no button has the focus after the first activation";
+
+        launcher.postToMain(WM_SYSCOMMAND, SC_MINIMIZE);
+        EXPECT_TRUE(launcher.waitUntilHidden(main)) << "minimising left the main window up";
+        launcher.waitIdle();
+        EXPECT_TRUE(IsIconic(app)) << "the application not minimised";
+        launcher.postToApp(WM_SYSCOMMAND, SC_RESTORE);
+        EXPECT_TRUE(launcher.waitUntilVisible(main)) << "the restore left it hidden";
+        EXPECT_EQ(launcher.waitForFocus("&Single Play"), "&Single Play")
+            << "a later activation focuses Single Play";
+
+        launcher.postToMain(WM_CLOSE);
+        EXPECT_EQ(launcher.waitForExit().value_or(0xDEADBEEF), 0u);
+    }
+    EXPECT_EQ(joined(folderEntries(package.directory())), joined(package.expectedEntries(false)));
+}
+
 } // namespace
