@@ -99,45 +99,6 @@ TEST_F(RealShell, ApplicationBoxIsUnownedUntilTheWindowingLayerBindsIt) {
 
 namespace shortcut {
 
-// Reads a link file back through a fresh link object, independently of the code that wrote it.
-struct ReadLink {
-    bool loaded = false;
-    std::string path = "garbage", workingDirectory = "garbage", description = "garbage",
-                arguments = "garbage", iconLocation = "garbage";
-    int iconIndex = -1;
-    WORD hotkey = 0xbeef;
-};
-
-ReadLink readLink(const std::string& file) {
-    ReadLink read;
-    IShellLinkA* link = nullptr;
-    if (FAILED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA,
-                                reinterpret_cast<void**>(&link))))
-        return read;
-    IPersistFile* persistFile = nullptr;
-    if (SUCCEEDED(link->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&persistFile)))) {
-        wchar_t wide[MAX_PATH];
-        MultiByteToWideChar(CP_ACP, 0, file.c_str(), -1, wide, MAX_PATH);
-        read.loaded = SUCCEEDED(persistFile->Load(wide, STGM_READ));
-        char buffer[MAX_PATH];
-        auto text = [&](HRESULT result) { return SUCCEEDED(result) ? std::string(buffer) : "(failed)"; };
-        strcpy(buffer, "garbage");
-        read.path = text(link->GetPath(buffer, MAX_PATH, nullptr, SLGP_RAWPATH));
-        strcpy(buffer, "garbage");
-        read.workingDirectory = text(link->GetWorkingDirectory(buffer, MAX_PATH));
-        strcpy(buffer, "garbage");
-        read.description = text(link->GetDescription(buffer, MAX_PATH));
-        strcpy(buffer, "garbage");
-        read.arguments = text(link->GetArguments(buffer, MAX_PATH));
-        strcpy(buffer, "garbage");
-        read.iconLocation = text(link->GetIconLocation(buffer, MAX_PATH, &read.iconIndex));
-        link->GetHotkey(&read.hotkey);
-        persistFile->Release();
-    }
-    link->Release();
-    return read;
-}
-
 class LinkFile : public RealShell {
 protected:
     void SetUp() override {

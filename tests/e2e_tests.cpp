@@ -3,6 +3,7 @@
 // One table: (folder shape) x (how an action is triggered) x (what must happen). Each folder
 // shape gets one package folder, one launcher and its rows in order; a row that must start
 // nothing is confirmed by the rows after it and by the final count of starts.
+#include "launcher.h"
 #include "launcher_driver.h"
 
 #include <gtest/gtest.h>
@@ -19,36 +20,80 @@ const std::string gameArguments = "/xmorva.con /gmorva.grp /dmorva.dmo";
 const std::string setupArguments = "/xmorva.con /gmorva.grp";
 const std::string demoArguments = "/xmorva.con /gmorva.grp /dmorva.amo";
 
-// The stand-ins a package can hold, and its documents; the viewer is ours, always there.
+// The stand-ins a package can hold, and its documents; the viewer and the browser are ours,
+// always there.
 const std::vector<std::string> packagePrograms = {"duke3d.exe", "setup.exe"};
 const std::vector<std::string> packageDocuments = {"Morva.txt", "Morvcrd.txt", "Morvint.txt"};
 const std::string viewerName = "viewer.exe";
+const std::string browserName = "browser.exe";
+
+// The desktop shortcut's file and what its boxes say.
+const std::string linkFileName = "The Realm of Morva.lnk";
+const std::string successText =
+    "A shortcut to 'The Realm of Morva' has been created on your desktop";
+const std::string failureText =
+    "Could not create a shortcut to 'The Realm of Morva' on your desktop";
 
 // A point well inside the artwork, which covers (1,0)-(247,146) of the client area.
 constexpr POINT artworkPoint{124, 73};
+// The middle of the About box's link label, at (4,88) and 111 x 13 pixels of its client area.
+constexpr POINT aboutLinkPoint{59, 94};
 
 // --- Folder shapes --------------------------------------------------------------------------
 
+// Where the launcher's own executable lives.
+enum class LauncherHome {
+    buildFolder, // the built one, beside the tests: another folder than the package's
+    package,     // a copy in the package folder, as a player has it
+    otherFolder, // a copy under the shape's file name, in a folder of its own
+};
+
 struct FolderShape {
-    std::string name;                 // the test's name
-    std::string leaf;                 // the package folder's own name
-    std::vector<std::string> missing; // package files left out
+    std::string name;                      // the test's name
+    std::string leaf;                      // the package folder's own name
+    std::vector<std::string> missing = {}; // package files left out
+    LauncherHome home = LauncherHome::buildFolder;
+    std::string exeName = "MorvaLauncher.exe"; // the launcher's file name
+    UINT codePage = 0; // the ANSI code page the leaf's bytes are written in, when not ASCII
+    char drive = 0;    // a drive letter mapped to the folder: started at its root
+    size_t length = 0; // the current directory's exact length, when it matters
 };
 
 const FolderShape folderShapes[] = {
-    {"Complete", "Morva", {}},
-    {"FolderNameWithSpaces", "The Realm of Morva", {}},
-    {"WithoutSetup", "Morva", {"setup.exe"}},
-    {"WithoutGameOrDocuments", "Morva", {"duke3d.exe", "Morva.txt", "Morvcrd.txt", "Morvint.txt"}},
+    {.name = "Complete", .leaf = "Morva"},
+    {.name = "FolderNameWithSpaces", .leaf = "The Realm of Morva"},
+    {.name = "WithoutSetup", .leaf = "Morva", .missing = {"setup.exe"}},
+    {.name = "WithoutGameOrDocuments",
+     .leaf = "Morva",
+     .missing = {"duke3d.exe", "Morva.txt", "Morvcrd.txt", "Morvint.txt"}},
+    {.name = "LauncherInThePackage", .leaf = "Morva", .home = LauncherHome::package},
+    {.name = "LauncherRenamedInAnotherFolder",
+     .leaf = "Morva",
+     .home = LauncherHome::otherFolder,
+     .exeName = "Realm Launcher.exe"},
+    // "Morva \xC9l\xE9" is "Morva Élé" in Windows-1252.
+    {.name = "FolderNameInCodePage1252", .leaf = "Morva \xC9l\xE9", .codePage = 1252},
+    {.name = "DriveRoot", .leaf = "Morva", .drive = 'P'},
+    // Around the limits: the link's target (the directory, a backslash and the 17 characters
+    // of MorvaLauncher.exe) fits the link object's 259 up to 241; the game's path (a backslash
+    // and duke3d.exe) fits the shell's 259 up to 248; 258 is the longest current directory
+    // Windows allows.
+    {.name = "CurrentDirectoryOf240Characters", .leaf = "Morva ", .length = 240},
+    {.name = "CurrentDirectoryOf241Characters", .leaf = "Morva ", .length = 241},
+    {.name = "CurrentDirectoryOf242Characters", .leaf = "Morva ", .length = 242},
+    {.name = "CurrentDirectoryOf248Characters", .leaf = "Morva ", .length = 248},
+    {.name = "CurrentDirectoryOf249Characters", .leaf = "Morva ", .length = 249},
+    {.name = "CurrentDirectoryOf258Characters", .leaf = "Morva ", .length = 258},
 };
 
 // Test names carry the shape's name; this keeps its bytes out of them.
 void PrintTo(const FolderShape& shape, std::ostream* out) { *out << shape.name; }
 
-// A package folder built to a shape, with the .txt viewer pointed at its own stand-in.
+// A package folder built to a shape, with the .txt viewer and the web browser pointed at
+// stand-ins of their own, and the launcher where the shape puts it.
 class Package {
 public:
-    explicit Package(const FolderShape& shape) : folder_(shape.leaf) {
+    explicit Package(const FolderShape& shape) : shape_(shape), folder_(shape.leaf, shape.length) {
         auto wanted = [&](const std::string& name) {
             return std::find(shape.missing.begin(), shape.missing.end(), name) ==
                    shape.missing.end();
@@ -57,18 +102,55 @@ public:
             if (wanted(name))
                 addStandIn(name);
         addStandIn(viewerName);
+        addStandIn(browserName);
         for (const std::string& name : packageDocuments)
             if (wanted(name))
                 addFile(name, "The Realm of Morva: " + name + "\r\n");
-        association_ = std::make_unique<TextViewerAssociation>(folder_.file(viewerName));
+
+        switch (shape.home) {
+        case LauncherHome::buildFolder:
+            launcher_ = launcherPath();
+            break;
+        case LauncherHome::package:
+            launcher_ = folder_.file(shape.exeName);
+            placed_.push_back(shape.exeName);
+            break;
+        case LauncherHome::otherFolder:
+            launcherFolder_ = std::make_unique<PackageFolder>("Launcher");
+            launcher_ = launcherFolder_->file(shape.exeName);
+            break;
+        }
+        if (launcher_ != launcherPath() &&
+            !CopyFileA(launcherPath().c_str(), launcher_.c_str(), FALSE))
+            errors_ += "cannot copy the launcher to " + launcher_ + "; ";
+
+        commands_.push_back(std::make_unique<OpenCommand>(fileTypeOf(".txt"), helper(viewerName)));
+        for (const char* protocol : {"http", "https"})
+            commands_.push_back(std::make_unique<OpenCommand>(protocol, helper(browserName)));
+        for (const auto& command : commands_)
+            if (!command->error().empty())
+                errors_ += command->error() + "; ";
+
+        if (shape.drive) {
+            drive_ = std::make_unique<MappedDrive>(shape.drive, folder_.path());
+            if (!drive_->error().empty())
+                errors_ += drive_->error() + "; ";
+        }
     }
 
+    // Everything that went wrong while making it; empty when it is ready.
+    const std::string& error() const { return errors_; }
     // The folder the launcher starts in, as it sees it.
-    const std::string& directory() const { return folder_.path(); }
+    std::string directory() const { return drive_ ? drive_->root() : folder_.path(); }
     // A package file's full path as the launcher builds it.
     std::string file(const std::string& name) const { return baseDirOf(directory()) + name; }
+    // One of the stand-ins for the viewer and the browser, as their open commands name it.
+    std::string helper(const std::string& name) const { return folder_.file(name); }
+    // The launcher to start.
+    const std::string& launcher() const { return launcher_; }
+    // The desktop link's target: the launcher's file name in the folder it started in.
+    std::string linkTarget() const { return file(shape_.exeName); }
     const PackageFolder& folder() const { return folder_; }
-    const TextViewerAssociation& association() const { return *association_; }
     // What the test put there, sorted; standin.log once something started.
     std::vector<std::string> expectedEntries(bool anythingStarted) const {
         std::vector<std::string> names = placed_;
@@ -88,9 +170,15 @@ private:
         placed_.push_back(name);
     }
 
+    const FolderShape& shape_;
     PackageFolder folder_;
     std::vector<std::string> placed_;
-    std::unique_ptr<TextViewerAssociation> association_;
+    std::unique_ptr<PackageFolder> launcherFolder_;
+    std::string launcher_;
+    std::vector<std::unique_ptr<OpenCommand>> commands_;
+    std::string errors_;
+    // Declared last: the drive letter goes before the folder it shows.
+    std::unique_ptr<MappedDrive> drive_;
 };
 
 // --- Actions --------------------------------------------------------------------------------
@@ -152,13 +240,29 @@ std::string perform(LauncherProcess& launcher, const Action& action) {
 
 // --- Outcomes -------------------------------------------------------------------------------
 
-enum class Result { starts, opens, fileError, nothing };
+enum class Result {
+    starts,       // a package program started
+    opens,        // a document opened in the viewer
+    fileError,    // the File Error box
+    nothing,      // nothing at all
+    linkWritten,  // the desktop link, then the Success box
+    linkRefused,  // the save's Error box, then the Failure box, and no link
+    webPageOpens, // the About box, whose link opens the author's web page in the browser
+};
+
+// Why a desktop link cannot be saved.
+enum class Refusal {
+    none,
+    folderInTheWay, // a folder on the desktop has the link file's name
+    targetTooLong,  // the target does not fit the link object's path
+};
 
 struct Outcome {
     Result result;
     std::string file;      // the program or document started, or the one reported missing
     std::string arguments; // the program's exact argument string
     size_t count = 1;      // how many starts
+    Refusal refusal = Refusal::none;
 };
 
 Outcome starts(const std::string& program, const std::string& arguments, size_t count = 1) {
@@ -168,6 +272,10 @@ Outcome starts(const std::string& program, const std::string& arguments, size_t 
 Outcome opens(const std::string& document) { return {Result::opens, document, {}}; }
 Outcome fileError(const std::string& file) { return {Result::fileError, file, {}}; }
 Outcome nothing() { return {Result::nothing, {}, {}}; }
+// The link's target is the launcher's file name in the package folder (Package::linkTarget).
+Outcome linkWritten() { return {Result::linkWritten, {}, {}}; }
+Outcome linkRefused(Refusal why) { return {Result::linkRefused, {}, {}, 0, why}; }
+Outcome webPageOpens() { return {Result::webPageOpens, {}, {}}; }
 
 std::ostream& operator<<(std::ostream& out, const Outcome& outcome) {
     switch (outcome.result) {
@@ -180,8 +288,23 @@ std::ostream& operator<<(std::ostream& out, const Outcome& outcome) {
         return out << "the File Error box for " << outcome.file;
     case Result::nothing:
         return out << "nothing";
+    case Result::linkWritten:
+        return out << "the desktop link and the Success box";
+    case Result::linkRefused:
+        return out << "the Save Error box and the Failure box, "
+                   << (outcome.refusal == Refusal::folderInTheWay ? "a folder in the way"
+                                                                  : "the target too long");
+    case Result::webPageOpens:
+        return out << "the About box, its link opening the author's web page";
     }
     return out;
+}
+
+// Rows whose outcome puts a box or the About box up, so the main window is activated again
+// once it goes.
+bool showsAWindow(Result result) {
+    return result == Result::fileError || result == Result::linkWritten ||
+           result == Result::linkRefused || result == Result::webPageOpens;
 }
 
 // --- The table ------------------------------------------------------------------------------
@@ -214,12 +337,22 @@ const Case cases[] = {
     // Keys again, now with a button focused by the clicks.
     {"Complete", key('S'), starts("duke3d.exe", gameArguments)},
     {"Complete", altKey('M'), starts("setup.exe", setupArguments)},
+    // The launcher runs from the build folder: the link names its file in the package folder.
+    {"Complete", key('D'), linkWritten()},
+    {"Complete", altKey('D'), linkWritten()},
+    {"Complete", click("&Desktop Icon"), linkWritten()},
+    {"Complete", click("&Desktop Icon"), linkRefused(Refusal::folderInTheWay)},
+    {"Complete", key('D'), linkRefused(Refusal::folderInTheWay)},
+    {"Complete", altKey('A'), webPageOpens()},
+    {"Complete", key('S'), starts("duke3d.exe", gameArguments)},
 
     {"FolderNameWithSpaces", click("&Single Play"), starts("duke3d.exe", gameArguments)},
     {"FolderNameWithSpaces", key('M'), starts("setup.exe", setupArguments)},
     {"FolderNameWithSpaces", doubleClickArtwork(), starts("duke3d.exe", demoArguments)},
     {"FolderNameWithSpaces", altKey('R'), opens("Morva.txt")},
     {"FolderNameWithSpaces", click("Credits"), opens("Morvcrd.txt")},
+    {"FolderNameWithSpaces", key('D'), linkWritten()},
+    {"FolderNameWithSpaces", click("&Desktop Icon"), linkWritten()},
 
     {"WithoutSetup", click("&Multi Play"), fileError("setup.exe")},
     {"WithoutSetup", key('M'), fileError("setup.exe")},
@@ -236,6 +369,46 @@ const Case cases[] = {
     {"WithoutGameOrDocuments", click("Credits"), fileError("Morvcrd.txt")},
     {"WithoutGameOrDocuments", click("Interview"), fileError("Morvint.txt")},
     {"WithoutGameOrDocuments", click("&Multi Play"), starts("setup.exe", setupArguments)},
+
+    // The About box first, opened with no button ever focused: Single Play has the focus after.
+    {"LauncherInThePackage", altKey('A'), webPageOpens()},
+    {"LauncherInThePackage", altKey('A'), webPageOpens()},
+    {"LauncherInThePackage", key('D'), linkWritten()},
+    {"LauncherInThePackage", click("&Desktop Icon"), linkRefused(Refusal::folderInTheWay)},
+    {"LauncherInThePackage", key('S'), starts("duke3d.exe", gameArguments)},
+
+    // A Desktop Icon press with no button ever focused: Single Play has the focus after.
+    {"LauncherRenamedInAnotherFolder", key('D'), linkWritten()},
+    {"LauncherRenamedInAnotherFolder", key('S'), starts("duke3d.exe", gameArguments)},
+    {"LauncherRenamedInAnotherFolder", click("&Desktop Icon"), linkWritten()},
+
+    {"FolderNameInCodePage1252", key('S'), starts("duke3d.exe", gameArguments)},
+    {"FolderNameInCodePage1252", key('M'), starts("setup.exe", setupArguments)},
+    {"FolderNameInCodePage1252", doubleClickArtwork(), starts("duke3d.exe", demoArguments)},
+    {"FolderNameInCodePage1252", key('R'), opens("Morva.txt")},
+    {"FolderNameInCodePage1252", key('D'), linkWritten()},
+    {"FolderNameInCodePage1252", click("&Desktop Icon"), linkWritten()},
+
+    {"DriveRoot", key('S'), starts("duke3d.exe", gameArguments)},
+    {"DriveRoot", click("&Multi Play"), starts("setup.exe", setupArguments)},
+    {"DriveRoot", key('R'), opens("Morva.txt")},
+    {"DriveRoot", key('D'), linkWritten()},
+    {"DriveRoot", click("&Desktop Icon"), linkWritten()},
+
+    {"CurrentDirectoryOf240Characters", key('S'), starts("duke3d.exe", gameArguments)},
+    {"CurrentDirectoryOf240Characters", key('D'), linkWritten()},
+    {"CurrentDirectoryOf241Characters", key('S'), starts("duke3d.exe", gameArguments)},
+    {"CurrentDirectoryOf241Characters", key('D'), linkWritten()},
+    {"CurrentDirectoryOf242Characters", key('S'), starts("duke3d.exe", gameArguments)},
+    {"CurrentDirectoryOf242Characters", key('D'), linkRefused(Refusal::targetTooLong)},
+    {"CurrentDirectoryOf248Characters", key('S'), starts("duke3d.exe", gameArguments)},
+    {"CurrentDirectoryOf248Characters", key('D'), linkRefused(Refusal::targetTooLong)},
+    // Past 259 characters the shell does not find the game: the File Error box names it.
+    {"CurrentDirectoryOf249Characters", key('S'), fileError("duke3d.exe")},
+    {"CurrentDirectoryOf249Characters", key('D'), linkRefused(Refusal::targetTooLong)},
+    {"CurrentDirectoryOf258Characters", key('S'), fileError("duke3d.exe")},
+    {"CurrentDirectoryOf258Characters", click("&Single Play"), fileError("duke3d.exe")},
+    {"CurrentDirectoryOf258Characters", key('D'), linkRefused(Refusal::targetTooLong)},
 };
 
 std::string joined(const std::vector<std::string>& names) {
@@ -252,62 +425,158 @@ std::string joined(const std::vector<StandInStart>& starts) {
     return text.empty() ? "(no starts)" : text;
 }
 
-// Runs one row against a running launcher. `startsSoFar` is the number of starts the rows
-// before have made; it follows what was actually recorded, so one wrong row does not spoil
-// the judgement of the next.
-void runCase(const Case& c, const Package& package, LauncherProcess& launcher,
-             size_t& startsSoFar) {
+std::string windowTextOf(HWND window) {
+    char text[256] = "garbage";
+    int length = GetWindowTextA(window, text, sizeof text);
+    return std::string(text, length > 0 ? length : 0);
+}
+
+// What one shape's rows run against.
+struct Scene {
+    const Package& package;
+    LauncherProcess& launcher;
+    const DesktopFolder& desktop;
+    // The number of starts the rows before have made; it follows what was actually recorded,
+    // so one wrong row does not spoil the judgement of the next.
+    size_t startsSoFar = 0;
+};
+
+// The row's starts: `count` more, each of `expected`.
+void expectStarts(Scene& scene, size_t count, const StandInStart& expected) {
+    size_t wanted = scene.startsSoFar + count;
+    std::vector<StandInStart> got = scene.package.folder().waitForStarts(wanted);
+    EXPECT_EQ(got.size(), wanted) << "starts recorded:" << joined(got);
+    // The newest starts are this row's: a stray one from an earlier row is only counted.
+    size_t first = got.size() > count ? got.size() - count : 0;
+    for (size_t i = std::max(first, scene.startsSoFar); i < got.size(); ++i) {
+        EXPECT_EQ(got[i].program, expected.program) << "start " << i + 1;
+        EXPECT_EQ(got[i].arguments, expected.arguments) << "start " << i + 1;
+        EXPECT_EQ(got[i].directory, expected.directory) << "start " << i + 1;
+    }
+    scene.startsSoFar = got.size();
+}
+
+// A message box of the launcher's: its text, whose it is, and what it does to the main window
+// while it is up.
+struct ExpectedBox {
+    std::string caption;
+    std::string text;
+    bool applicationOwned; // owned by the application's window, so the main window is disabled
+};
+
+void expectBox(Scene& scene, const ExpectedBox& expected) {
+    LauncherProcess& launcher = scene.launcher;
+    LauncherBox box = launcher.waitForMessageBox(expected.caption);
+    EXPECT_NE(box.window, nullptr)
+        << "no " << expected.caption << " box; the launcher's windows:" << launcher.windowsReport();
+    if (!box.window)
+        return;
+    SCOPED_TRACE("the " + expected.caption + " box");
+    EXPECT_EQ(box.seen.text, expected.text);
+    if (expected.applicationOwned) {
+        EXPECT_EQ(box.seen.owner, launcher.appWindow())
+            << "owned by " << launcher.describe(box.seen.owner);
+        EXPECT_FALSE(box.mainEnabled) << "the main window was enabled under the box";
+    } else {
+        EXPECT_EQ(box.seen.owner, nullptr) << "owned by " << launcher.describe(box.seen.owner);
+        EXPECT_TRUE(box.mainEnabled) << "the main window was disabled under the box";
+    }
+    EXPECT_EQ(launcher.dismiss(box.window), "");
+    launcher.waitIdle();
+}
+
+bool isFolder(const std::string& path) {
+    DWORD attributes = GetFileAttributesA(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+// What a row needs in place before its action.
+void prepare(const Case& c, Scene& scene) {
+    if (c.expected.result == Result::linkWritten || c.expected.result == Result::linkRefused)
+        scene.desktop.clear();
+    if (c.expected.refusal == Refusal::folderInTheWay)
+        CreateDirectoryA(scene.desktop.file(linkFileName).c_str(), nullptr);
+}
+
+// Runs one row against a running launcher.
+void runCase(const Case& c, Scene& scene) {
+    const Package& package = scene.package;
+    LauncherProcess& launcher = scene.launcher;
+    const DesktopFolder& desktop = scene.desktop;
+    prepare(c, scene);
     std::string focusBefore = launcher.focused();
     EXPECT_EQ(perform(launcher, c.action), "");
 
     switch (c.expected.result) {
     case Result::starts:
-    case Result::opens: {
-        size_t wanted = startsSoFar + c.expected.count;
-        std::vector<StandInStart> got = package.folder().waitForStarts(wanted);
-        EXPECT_EQ(got.size(), wanted) << "starts recorded:" << joined(got);
-        StandInStart expected;
-        if (c.expected.result == Result::starts) {
-            expected = {package.file(c.expected.file), c.expected.arguments, package.directory()};
-        } else {
-            expected = {package.file(viewerName), "\"" + package.file(c.expected.file) + "\"",
-                        package.directory()};
-        }
-        // The newest starts are this row's: a stray one from an earlier row is only counted.
-        size_t first = got.size() > c.expected.count ? got.size() - c.expected.count : 0;
-        for (size_t i = std::max(first, startsSoFar); i < got.size(); ++i) {
-            EXPECT_EQ(got[i].program, expected.program) << "start " << i + 1;
-            EXPECT_EQ(got[i].arguments, expected.arguments) << "start " << i + 1;
-            EXPECT_EQ(got[i].directory, expected.directory) << "start " << i + 1;
-        }
-        startsSoFar = got.size();
+        expectStarts(scene, c.expected.count,
+                     {package.file(c.expected.file), c.expected.arguments, package.directory()});
         break;
-    }
-    case Result::fileError: {
-        LauncherBox box = launcher.waitForMessageBox("File Error");
-        EXPECT_NE(box.window, nullptr) << "no File Error box; the launcher's windows:"
-                                       << launcher.windowsReport();
-        if (box.window) {
-            EXPECT_EQ(box.seen.text, "Cannot find the file..." + package.file(c.expected.file));
-            EXPECT_EQ(box.seen.owner, nullptr) << "owned by " << launcher.describe(box.seen.owner);
-            EXPECT_TRUE(box.mainEnabled) << "the main window was disabled under the box";
-            EXPECT_EQ(launcher.dismiss(box.window), "");
-        }
+    case Result::opens:
+        expectStarts(scene, c.expected.count,
+                     {package.helper(viewerName), "\"" + package.file(c.expected.file) + "\"",
+                      package.directory()});
         break;
-    }
+    case Result::fileError:
+        expectBox(scene,
+                  {"File Error", "Cannot find the file..." + package.file(c.expected.file), false});
+        break;
     case Result::nothing: {
         // A start would be on its way by the time the launcher is idle again; a late one still
         // shows in the next row's count and the final one.
         launcher.waitIdle();
         pumpMessages(std::chrono::milliseconds(500));
         std::vector<StandInStart> got = package.folder().starts();
-        EXPECT_EQ(got.size(), startsSoFar) << "starts recorded:" << joined(got);
-        startsSoFar = got.size();
+        EXPECT_EQ(got.size(), scene.startsSoFar) << "starts recorded:" << joined(got);
+        scene.startsSoFar = got.size();
+        break;
+    }
+    case Result::linkWritten: {
+        expectBox(scene, {"Success", successText, true});
+        EXPECT_EQ(joined(desktop.entries()), joined({linkFileName})) << "on the desktop";
+        ReadLink link = readLink(desktop.file(linkFileName));
+        EXPECT_TRUE(link.loaded) << desktop.file(linkFileName);
+        EXPECT_EQ(link.path, package.linkTarget());
+        EXPECT_EQ(link.workingDirectory, baseDirOf(package.directory()));
+        EXPECT_EQ(link.description, "The Realm of Morva");
+        EXPECT_EQ(link.arguments, "");
+        desktop.clear();
+        break;
+    }
+    case Result::linkRefused: {
+        expectBox(scene, {"Error", "IPersistFile->Save() Error", false});
+        expectBox(scene, {"Failure", failureText, true});
+        if (c.expected.refusal == Refusal::folderInTheWay) {
+            EXPECT_EQ(joined(desktop.entries()), joined({linkFileName})) << "on the desktop";
+            EXPECT_TRUE(isFolder(desktop.file(linkFileName))) << "the folder in the way";
+            EXPECT_EQ(joined(folderEntries(desktop.file(linkFileName))), "[]");
+        } else {
+            EXPECT_EQ(joined(desktop.entries()), "[]") << "on the desktop";
+        }
+        desktop.clear();
+        break;
+    }
+    case Result::webPageOpens: {
+        HWND about = launcher.waitForWindow("TfrmAbout");
+        EXPECT_NE(about, nullptr) << "no About box; the launcher's windows:"
+                                  << launcher.windowsReport();
+        if (!about)
+            break;
+        EXPECT_EQ(windowTextOf(about), "About");
+        EXPECT_FALSE(launcher.mainWindowEnabled()) << "the main window was enabled under it";
+        EXPECT_EQ(launcher.clickIn(about, aboutLinkPoint), "");
+        expectStarts(scene, 1,
+                     {package.helper(browserName), "\"" + std::string(authorWebPage) + "\"",
+                      package.directory()});
+        EXPECT_TRUE(IsWindowVisible(about)) << "the About box closed on the link's click";
+        EXPECT_EQ(launcher.pressKeyIn(about, VK_RETURN), "");
+        EXPECT_TRUE(launcher.waitUntilHidden(about)) << "Enter left the About box up";
         break;
     }
     }
 
     launcher.waitIdle();
+    EXPECT_TRUE(launcher.mainWindowEnabled()) << "the main window is disabled after the row";
     // Nothing else may be left up; an unexpected box is closed so the next rows can run.
     std::vector<std::string> boxes = launcher.openBoxes();
     EXPECT_EQ(joined(boxes), "[]") << "boxes still up";
@@ -316,22 +585,61 @@ void runCase(const Case& c, const Package& package, LauncherProcess& launcher,
             launcher.dismiss(box);
         boxes = launcher.openBoxes();
     }
+    // Only the Desktop Icon rows write to the desktop, and they clear it.
+    EXPECT_EQ(joined(desktop.entries()), "[]") << "left on the desktop";
+    desktop.clear();
     if (byKeyboard(c.action)) {
-        EXPECT_EQ(launcher.focused(), focusBefore) << "the key moved the focus";
+        // Where a box or dialog has been up, the main window's activation afterwards puts the
+        // focus back on its button, or on Single Play when no button had it.
+        std::string focusAfter = focusBefore;
+        if (showsAWindow(c.expected.result) && focusBefore == "(main window)")
+            focusAfter = "&Single Play";
+        EXPECT_EQ(launcher.focused(), focusAfter) << "the focus after the row";
     }
 }
 
 class FolderShapes : public ::testing::TestWithParam<FolderShape> {};
 
+// COM for the test's own thread, to read the links back.
+class ComForThisThread {
+public:
+    ComForThisThread() : result_(CoInitialize(nullptr)) {}
+    ~ComForThisThread() {
+        if (SUCCEEDED(result_))
+            CoUninitialize();
+    }
+    ComForThisThread(const ComForThisThread&) = delete;
+    ComForThisThread& operator=(const ComForThisThread&) = delete;
+
+private:
+    HRESULT result_;
+};
+
 TEST_P(FolderShapes, EveryActionReachesItsOutcome) {
     const FolderShape& shape = GetParam();
+    if (shape.codePage) {
+        // The leaf's bytes mean those letters only in this code page (wine-run.sh pins the
+        // locale).
+        ASSERT_EQ(GetACP(), shape.codePage);
+    }
     Package package(shape);
-    ASSERT_EQ(package.association().error(), "");
-    LauncherProcess launcher(package.directory());
+    ASSERT_EQ(package.error(), "");
+    if (shape.length) {
+        ASSERT_EQ(package.directory().size(), shape.length) << package.directory();
+    }
+    if (shape.drive) {
+        ASSERT_EQ(package.directory(), std::string(1, shape.drive) + ":\\");
+    }
+    ComForThisThread com;
+    DesktopFolder desktop;
+    ASSERT_EQ(desktop.error(), "");
+    LauncherProcess::Options options;
+    options.program = package.launcher();
+    LauncherProcess launcher(package.directory(), options);
     ASSERT_EQ(launcher.startError(), "");
     ASSERT_EQ(launcher.focused(), "(main window)") << "no button has the focus at start";
 
-    size_t starts = 0;
+    Scene scene{package, launcher, desktop};
     int rows = 0;
     for (const Case& c : cases) {
         if (c.shape != shape.name)
@@ -340,7 +648,7 @@ TEST_P(FolderShapes, EveryActionReachesItsOutcome) {
         std::ostringstream row;
         row << "row " << rows << ": " << c.action << " -> " << c.expected;
         SCOPED_TRACE(row.str());
-        runCase(c, package, launcher, starts);
+        runCase(c, scene);
         ASSERT_TRUE(launcher.running()) << "the launcher ended";
     }
     ASSERT_GT(rows, 0) << "no rows for the shape " << shape.name;
@@ -348,14 +656,15 @@ TEST_P(FolderShapes, EveryActionReachesItsOutcome) {
     // A late start from a row that had to start nothing shows up here.
     launcher.waitIdle();
     pumpMessages(std::chrono::milliseconds(1000));
-    EXPECT_EQ(package.folder().starts().size(), starts)
+    EXPECT_EQ(package.folder().starts().size(), scene.startsSoFar)
         << "starts recorded:" << joined(package.folder().starts());
 
     EXPECT_EQ(launcher.clickButton("E&xit"), "");
     EXPECT_EQ(launcher.waitForExit().value_or(0xDEADBEEF), 0u)
         << "still running with the windows:" << launcher.windowsReport();
-    EXPECT_EQ(joined(folderEntries(package.directory())),
-              joined(package.expectedEntries(starts > 0)));
+    EXPECT_EQ(joined(folderEntries(package.folder().path())),
+              joined(package.expectedEntries(scene.startsSoFar > 0)));
+    EXPECT_EQ(joined(desktop.entries()), "[]") << "left on the desktop";
 }
 
 // Named by index: the test discovery turns "/0  # GetParam() = Complete" into "/Complete".
@@ -396,12 +705,6 @@ TEST(LauncherEnds, EveryWayOfClosingEndsWithExitCodeZero) {
 
 // --- The windows it shows -------------------------------------------------------------------
 
-std::string windowTextOf(HWND window) {
-    char text[256] = "garbage";
-    int length = GetWindowTextA(window, text, sizeof text);
-    return std::string(text, length > 0 ? length : 0);
-}
-
 TEST(LauncherWindows, MainWindowOwnedByTheApplicationWindowWithItsButtonsAndMenu) {
     struct Start {
         const char* name;
@@ -440,6 +743,60 @@ TEST(LauncherWindows, MainWindowOwnedByTheApplicationWindowWithItsButtonsAndMenu
         // Wine keeps a menu inside its own process: from here only its presence shows.
         EXPECT_NE(GetMenu(main), nullptr) << "no menu bar";
         EXPECT_EQ(launcher.focused(), "(main window)") << "no button has the focus at start";
+
+        launcher.postToMain(WM_CLOSE);
+        EXPECT_EQ(launcher.waitForExit().value_or(0xDEADBEEF), 0u);
+    }
+    EXPECT_EQ(joined(folderEntries(package.directory())), joined(package.expectedEntries(false)));
+}
+
+// Through CreateProcess's STARTUPINFO, as a shortcut or the shell passes it: a maximised start
+// shows the main window maximised, a minimised one only the taskbar button until the first
+// restore. Either way that first showing activates the window for the first time and leaves
+// no button focused; a later minimise and restore puts the focus on Single Play.
+TEST(LauncherWindows, StartUpShowCommandsAndTheFirstActivation) {
+    struct Start {
+        const char* name;
+        WORD showCommand;
+        bool minimised; // the application minimised, the main window not shown
+        bool maximised; // the main window once shown
+    } startsWith[] = {
+        {"SW_SHOWMAXIMIZED (3)", SW_SHOWMAXIMIZED, false, true},
+        {"SW_SHOWMINNOACTIVE (7)", SW_SHOWMINNOACTIVE, true, false},
+    };
+    Package package(folderShapes[0]);
+    ASSERT_EQ(package.error(), "");
+    for (const Start& start : startsWith) {
+        SCOPED_TRACE(start.name);
+        LauncherProcess::Options options;
+        options.showCommand = start.showCommand;
+        options.mainWindowVisible = !start.minimised;
+        LauncherProcess launcher(package.directory(), options);
+        ASSERT_EQ(launcher.startError(), "");
+        HWND app = launcher.appWindow();
+        HWND main = launcher.mainWindow();
+        ASSERT_NE(app, nullptr) << "no TApplication window";
+
+        EXPECT_EQ(IsIconic(app) != FALSE, start.minimised) << "the application minimised";
+        EXPECT_EQ(IsWindowVisible(main) != FALSE, !start.minimised) << "the main window shown";
+        if (start.minimised) {
+            // The taskbar button's Restore.
+            launcher.postToApp(WM_SYSCOMMAND, SC_RESTORE);
+            EXPECT_TRUE(launcher.waitUntilVisible(main)) << "the first restore left it hidden";
+            EXPECT_FALSE(IsIconic(app)) << "the application still minimised";
+        }
+        EXPECT_EQ(IsZoomed(main) != FALSE, start.maximised) << "the main window maximised";
+        EXPECT_EQ(launcher.waitForFocus("(main window)"), "(main window)")
+            << "no button has the focus after the first activation";
+
+        launcher.postToMain(WM_SYSCOMMAND, SC_MINIMIZE);
+        EXPECT_TRUE(launcher.waitUntilHidden(main)) << "minimising left the main window up";
+        launcher.waitIdle();
+        EXPECT_TRUE(IsIconic(app)) << "the application not minimised";
+        launcher.postToApp(WM_SYSCOMMAND, SC_RESTORE);
+        EXPECT_TRUE(launcher.waitUntilVisible(main)) << "the restore left it hidden";
+        EXPECT_EQ(launcher.waitForFocus("&Single Play"), "&Single Play")
+            << "a later activation focuses Single Play";
 
         launcher.postToMain(WM_CLOSE);
         EXPECT_EQ(launcher.waitForExit().value_or(0xDEADBEEF), 0u);

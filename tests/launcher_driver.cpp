@@ -80,23 +80,7 @@ std::string baseDirOf(const std::string& directory) {
     return directory + "\\";
 }
 
-std::vector<std::string> folderEntries(const std::string& folder) {
-    std::vector<std::string> names;
-    WIN32_FIND_DATAA found;
-    HANDLE search = FindFirstFileA((folder + "\\*").c_str(), &found);
-    if (search == INVALID_HANDLE_VALUE)
-        return names;
-    do {
-        std::string name = found.cFileName;
-        if (name != "." && name != "..")
-            names.push_back(name);
-    } while (FindNextFileA(search, &found));
-    FindClose(search);
-    std::sort(names.begin(), names.end());
-    return names;
-}
-
-// --- The .txt association -------------------------------------------------------------------
+// --- The shell's open commands --------------------------------------------------------------
 
 namespace {
 
@@ -143,21 +127,23 @@ LONG setClassesValue(const std::string& key, DWORD type, const std::vector<BYTE>
 
 } // namespace
 
-TextViewerAssociation::TextViewerAssociation(const std::string& viewer) {
-    // The shell goes from the extension to its file type, and from there to the command.
-    auto type = classesValue(".txt", nullptr);
-    std::string fileType = type ? asString(type->second) : "";
-    if (fileType.empty()) {
-        error_ = "HKCR\\.txt names no file type";
+std::string fileTypeOf(const std::string& extension) {
+    auto type = classesValue(extension, nullptr);
+    return type ? asString(type->second) : "";
+}
+
+OpenCommand::OpenCommand(const std::string& className, const std::string& program)
+    : commandKey_(className + "\\shell\\open\\command") {
+    if (className.empty()) {
+        error_ = "no class to point at " + program;
         return;
     }
-    commandKey_ = fileType + "\\shell\\open\\command";
     if (auto previous = classesValue(commandKey_, nullptr)) {
         hadValue_ = true;
         previousType_ = previous->first;
         previousData_ = previous->second;
     }
-    std::string command = "\"" + viewer + "\" \"%1\"";
+    std::string command = "\"" + program + "\" \"%1\"";
     std::vector<BYTE> data(command.begin(), command.end());
     data.push_back(0);
     LONG status = setClassesValue(commandKey_, REG_SZ, data);
@@ -172,7 +158,7 @@ TextViewerAssociation::TextViewerAssociation(const std::string& viewer) {
         error_ = "HKCR\\" + commandKey_ + " reads back as " + readBack;
 }
 
-TextViewerAssociation::~TextViewerAssociation() {
+OpenCommand::~OpenCommand() {
     if (!changed_)
         return;
     if (hadValue_) {
@@ -196,7 +182,7 @@ LauncherProcess::LauncherProcess(const std::string& directory, const Options& op
 }
 
 void LauncherProcess::start(const std::string& directory, const Options& options) {
-    std::string exe = launcherPath();
+    std::string exe = options.program.empty() ? launcherPath() : options.program;
     std::string commandLine = "\"" + exe + "\"";
     STARTUPINFOA startup{};
     startup.cb = sizeof startup;
@@ -285,21 +271,23 @@ void LauncherProcess::waitIdle() {
         SendMessageTimeoutA(main_, WM_NULL, 0, 0, SMTO_NORMAL, 5000, &ignored);
 }
 
-std::string LauncherProcess::bringToFront() {
+std::string LauncherProcess::bringToFront(HWND window) {
     if (!running())
         return "the launcher is not running";
-    if (GetForegroundWindow() != main_) {
-        SetForegroundWindow(main_);
-        if (!waitUntil([&] { return GetForegroundWindow() == main_; }, std::chrono::seconds(5)))
-            return "the foreground window is " + describe(GetForegroundWindow()) +
-                   ", not the main window";
+    if (!window)
+        window = main_;
+    if (GetForegroundWindow() != window) {
+        SetForegroundWindow(window);
+        if (!waitUntil([&] { return GetForegroundWindow() == window; }, std::chrono::seconds(5)))
+            return "the foreground window is " + describe(GetForegroundWindow()) + ", not " +
+                   describe(window);
         waitIdle();
     }
     return {};
 }
 
-std::string LauncherProcess::sendKeys(const std::vector<std::pair<WORD, bool>>& keys) {
-    if (std::string problem = bringToFront(); !problem.empty())
+std::string LauncherProcess::sendKeys(const std::vector<std::pair<WORD, bool>>& keys, HWND window) {
+    if (std::string problem = bringToFront(window); !problem.empty())
         return problem;
     for (auto [key, down] : keys) {
         INPUT input{};
@@ -317,6 +305,10 @@ std::string LauncherProcess::sendKeys(const std::vector<std::pair<WORD, bool>>& 
 }
 
 std::string LauncherProcess::pressKey(WORD key) { return sendKeys({{key, true}, {key, false}}); }
+
+std::string LauncherProcess::pressKeyIn(HWND window, WORD key) {
+    return sendKeys({{key, true}, {key, false}}, window);
+}
 
 std::string LauncherProcess::pressAltKey(WORD key) {
     return sendKeys({{VK_MENU, true}, {key, true}, {key, false}, {VK_MENU, false}});
@@ -358,8 +350,8 @@ std::string LauncherProcess::moveTo(POINT screen) {
     return {};
 }
 
-std::string LauncherProcess::clickScreen(POINT screen, int clicks) {
-    if (std::string problem = bringToFront(); !problem.empty())
+std::string LauncherProcess::clickScreen(POINT screen, int clicks, HWND window) {
+    if (std::string problem = bringToFront(window); !problem.empty())
         return problem;
     // A click close to the last one within the double-click time would pair up with it.
     if (std::abs(screen.x - lastClick_.x) <= GetSystemMetrics(SM_CXDOUBLECLK) &&
@@ -418,6 +410,12 @@ std::string LauncherProcess::clickAt(POINT client) {
     return clickScreen(screen, 1);
 }
 
+std::string LauncherProcess::clickIn(HWND window, POINT client) {
+    POINT screen = client;
+    ClientToScreen(window, &screen);
+    return clickScreen(screen, 1, window);
+}
+
 std::string LauncherProcess::doubleClickAt(POINT client) {
     POINT screen = client;
     ClientToScreen(main_, &screen);
@@ -447,6 +445,13 @@ std::string LauncherProcess::focused() const {
     return describe(info.hwndFocus);
 }
 
+std::string LauncherProcess::waitForFocus(const std::string& expected,
+                                          std::chrono::milliseconds timeout) {
+    waitUntil([&] { return focused() == expected; }, timeout);
+    waitIdle();
+    return focused();
+}
+
 LauncherBox LauncherProcess::waitForMessageBox(const std::string& caption,
                                                std::chrono::milliseconds timeout) const {
     LauncherBox box;
@@ -465,10 +470,31 @@ LauncherBox LauncherProcess::waitForMessageBox(const std::string& caption,
     return box;
 }
 
+HWND LauncherProcess::waitForWindow(const std::string& className,
+                                    std::chrono::milliseconds timeout) const {
+    HWND found = nullptr;
+    waitUntil(
+        [&] {
+            found = firstWindowOf(processId_, [&](HWND window) {
+                return IsWindowVisible(window) && classOf(window) == className;
+            });
+            return found != nullptr;
+        },
+        timeout);
+    return found;
+}
+
+bool LauncherProcess::waitUntilVisible(HWND window, std::chrono::milliseconds timeout) const {
+    return waitUntil([&] { return IsWindowVisible(window) != FALSE; }, timeout);
+}
+
+bool LauncherProcess::waitUntilHidden(HWND window, std::chrono::milliseconds timeout) const {
+    return waitUntil([&] { return !IsWindow(window) || !IsWindowVisible(window); }, timeout);
+}
+
 std::string LauncherProcess::dismiss(HWND box) const {
     PostMessageA(box, WM_COMMAND, IDOK, 0);
-    if (!waitUntil([&] { return !IsWindow(box) || !IsWindowVisible(box); },
-                   std::chrono::seconds(10)))
+    if (!waitUntilHidden(box))
         return "the box " + describe(box) + " is still up";
     return {};
 }

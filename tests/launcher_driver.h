@@ -20,17 +20,19 @@ std::string launcherPath();
 // anything else with a backslash appended.
 std::string baseDirOf(const std::string& directory);
 
-// The names in a folder, sorted, without "." and "..".
-std::vector<std::string> folderEntries(const std::string& folder);
+// The file type the shell opens an extension's documents as (HKCR\.txt names "txtfile"), or
+// nothing when the extension names none.
+std::string fileTypeOf(const std::string& extension);
 
-// Points the shell's "open" command for .txt documents at `viewer` for its lifetime and puts
-// the previous command back afterwards.
-class TextViewerAssociation {
+// Points the shell's "open" command of one class under HKEY_CLASSES_ROOT, a file type or a
+// protocol ("http"), at `program` with the document or address as its one argument, for its
+// lifetime; the previous command is put back afterwards.
+class OpenCommand {
 public:
-    explicit TextViewerAssociation(const std::string& viewer);
-    ~TextViewerAssociation();
-    TextViewerAssociation(const TextViewerAssociation&) = delete;
-    TextViewerAssociation& operator=(const TextViewerAssociation&) = delete;
+    OpenCommand(const std::string& className, const std::string& program);
+    ~OpenCommand();
+    OpenCommand(const OpenCommand&) = delete;
+    OpenCommand& operator=(const OpenCommand&) = delete;
 
     const std::string& error() const { return error_; } // empty once the command is ours
     const std::string& commandKey() const { return commandKey_; }
@@ -54,6 +56,7 @@ struct LauncherBox {
 class LauncherProcess {
 public:
     struct Options {
+        std::string program;             // the launcher to start; empty for launcherPath()
         std::optional<WORD> showCommand; // passed with STARTF_USESHOWWINDOW
         bool mainWindowVisible = true;   // wait for it to be shown (not for a minimised start)
         std::chrono::milliseconds timeout = std::chrono::seconds(20);
@@ -76,21 +79,30 @@ public:
     const std::vector<std::pair<std::string, HWND>>& buttons() const { return buttons_; }
     HWND button(const std::string& caption) const;
 
-    // Makes the main window the foreground window, so input goes to it.
-    std::string bringToFront();
+    // Makes one of the launcher's windows (the main window when none is named) the foreground
+    // window, so input goes to it.
+    std::string bringToFront(HWND window = nullptr);
     // Returns once the launcher's thread is back in its message loop.
     void waitIdle();
 
+    // Input for the main window; the ...In forms aim at another of the launcher's windows,
+    // such as a dialog that has disabled the main window.
     std::string pressKey(WORD key);
+    std::string pressKeyIn(HWND window, WORD key);
     std::string pressAltKey(WORD key);
     std::string clickButton(const std::string& caption);
     std::string clickAt(POINT client);
+    std::string clickIn(HWND window, POINT client);
     std::string doubleClickAt(POINT client);
     std::string doubleClickButton(const std::string& caption);
 
     // The launcher thread's focus window: a button's caption, "(main window)", "(none)", or
     // its class and text.
     std::string focused() const;
+    // Waits for the focus to reach `expected` and the launcher to be idle; returns where the
+    // focus is then, so a check prints where it went instead.
+    std::string waitForFocus(const std::string& expected,
+                             std::chrono::milliseconds timeout = std::chrono::seconds(10));
     std::string describe(HWND window) const;
 
     // A visible message box (#32770) of the launcher's process with this caption; its window
@@ -98,6 +110,15 @@ public:
     LauncherBox waitForMessageBox(const std::string& caption,
                                   std::chrono::milliseconds timeout =
                                       std::chrono::seconds(20)) const;
+    // A visible top-level window of the launcher's process of this class; null on time-out.
+    HWND waitForWindow(const std::string& className,
+                       std::chrono::milliseconds timeout = std::chrono::seconds(20)) const;
+    // Waits until a window is visible; false on time-out.
+    bool waitUntilVisible(HWND window,
+                          std::chrono::milliseconds timeout = std::chrono::seconds(10)) const;
+    // Waits until a window is hidden or gone; false on time-out.
+    bool waitUntilHidden(HWND window,
+                         std::chrono::milliseconds timeout = std::chrono::seconds(10)) const;
     // Presses the box's OK and waits for it to go.
     std::string dismiss(HWND box) const;
     // Every visible message box of the launcher's process, by caption.
@@ -115,9 +136,9 @@ public:
 
 private:
     void start(const std::string& directory, const Options& options);
-    std::string sendKeys(const std::vector<std::pair<WORD, bool>>& keys);
+    std::string sendKeys(const std::vector<std::pair<WORD, bool>>& keys, HWND window = nullptr);
     std::string moveTo(POINT screen);
-    std::string clickScreen(POINT screen, int clicks);
+    std::string clickScreen(POINT screen, int clicks, HWND window = nullptr);
     std::string screenOfButton(const std::string& caption, POINT& screen) const;
 
     HANDLE process_ = nullptr;

@@ -1,27 +1,50 @@
-// Stands in for duke3d.exe, setup.exe and the text viewer in a test package folder: appends
-// its full command line and current directory to standin.log beside itself. With
-// MORVA_STANDIN_SHOW set (the demo package) it also shows them in a message box.
+// Stands in for duke3d.exe, setup.exe, the text viewer and the browser in a test package
+// folder: appends its full command line and current directory to standin.log beside itself.
+// With MORVA_STANDIN_SHOW set (the demo package) it also shows them in a message box.
 // A GUI-subsystem program that opens no window, so starting it does not take the activation
 // away from the launcher under Wine.
 #include <windows.h>
 
-#include <cstdio>
 #include <string>
+#include <vector>
+
+namespace {
+
+// Its own full path: the package folder may be deeper than MAX_PATH allows a file in it, and
+// the ANSI call would cut the path short there.
+std::wstring ownPath() {
+    std::vector<wchar_t> buffer(32768);
+    DWORD length = GetModuleFileNameW(nullptr, buffer.data(), static_cast<DWORD>(buffer.size()));
+    return std::wstring(buffer.data(), length);
+}
+
+std::string currentDirectory() {
+    std::vector<char> buffer(32768);
+    DWORD length = GetCurrentDirectoryA(static_cast<DWORD>(buffer.size()), buffer.data());
+    return std::string(buffer.data(), length);
+}
+
+std::string ansi(const std::wstring& text) {
+    int size = WideCharToMultiByte(CP_ACP, 0, text.c_str(), -1, nullptr, 0, nullptr, nullptr);
+    std::vector<char> buffer(size > 0 ? size : 1);
+    WideCharToMultiByte(CP_ACP, 0, text.c_str(), -1, buffer.data(), size, nullptr, nullptr);
+    return buffer.data();
+}
+
+} // namespace
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
-    char self[MAX_PATH];
-    DWORD length = GetModuleFileNameA(nullptr, self, MAX_PATH);
-    std::string log(self, length);
-    std::string name = log.substr(log.rfind('\\') + 1);
-    log = log.substr(0, log.rfind('\\') + 1) + "standin.log";
+    std::wstring self = ownPath();
+    std::wstring folder = self.substr(0, self.rfind(L'\\') + 1);
+    // The verbatim prefix lifts the MAX_PATH limit from the log's path.
+    std::wstring log = (folder.rfind(L"\\\\", 0) == 0 ? L"" : L"\\\\?\\") + folder + L"standin.log";
 
-    char directory[MAX_PATH];
-    GetCurrentDirectoryA(MAX_PATH, directory);
+    std::string directory = currentDirectory();
     std::string record = std::string(GetCommandLineA()) + "\t" + directory + "\n";
 
     // Several stand-ins may start at once; retry while another holds the log open.
     for (int attempt = 0; attempt < 200; ++attempt) {
-        HANDLE file = CreateFileA(log.c_str(), FILE_APPEND_DATA, 0, nullptr, OPEN_ALWAYS,
+        HANDLE file = CreateFileW(log.c_str(), FILE_APPEND_DATA, 0, nullptr, OPEN_ALWAYS,
                                   FILE_ATTRIBUTE_NORMAL, nullptr);
         if (file != INVALID_HANDLE_VALUE) {
             DWORD written = 0;
@@ -33,6 +56,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     }
 
     if (GetEnvironmentVariableA("MORVA_STANDIN_SHOW", nullptr, 0) != 0) {
+        std::string name = ansi(self.substr(self.rfind(L'\\') + 1));
         std::string text = name + " was started with:\n\n" + GetCommandLineA() +
                            "\n\nin the folder:\n\n" + directory;
         MessageBoxA(nullptr, text.c_str(), "Stand-in for the game", MB_ICONINFORMATION);

@@ -1,12 +1,15 @@
 #include "win32_support.h"
 
+#include <shlobj.h>
+#include <shobjidl.h>
+
+#include <algorithm>
 #include <atomic>
-#include <filesystem>
-#include <fstream>
+#include <cctype>
+#include <cstring>
+#include <optional>
 #include <sstream>
 #include <thread>
-
-namespace fs = std::filesystem;
 
 std::string testBinaryDirectory() {
     char buffer[MAX_PATH];
@@ -15,7 +18,61 @@ std::string testBinaryDirectory() {
     return path.substr(0, path.rfind('\\') + 1);
 }
 
-PackageFolder::PackageFolder(const std::string& leaf) {
+std::wstring longPath(const std::string& path) {
+    int size = MultiByteToWideChar(CP_ACP, 0, path.c_str(), -1, nullptr, 0);
+    std::wstring wide(size > 0 ? size - 1 : 0, L'\0');
+    MultiByteToWideChar(CP_ACP, 0, path.c_str(), -1, wide.data(), size);
+    if (wide.rfind(L"\\\\", 0) == 0) // already verbatim, or a network path
+        return wide;
+    return L"\\\\?\\" + wide;
+}
+
+namespace {
+
+std::string ansiOf(const wchar_t* text) {
+    int size = WideCharToMultiByte(CP_ACP, 0, text, -1, nullptr, 0, nullptr, nullptr);
+    std::string ansi(size > 0 ? size - 1 : 0, '\0');
+    WideCharToMultiByte(CP_ACP, 0, text, -1, ansi.data(), size, nullptr, nullptr);
+    return ansi;
+}
+
+bool isFolder(const std::string& path) {
+    DWORD attributes = GetFileAttributesW(longPath(path).c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+void removeEntry(const std::string& path) {
+    if (isFolder(path))
+        removeTree(path);
+    else
+        DeleteFileW(longPath(path).c_str());
+}
+
+} // namespace
+
+std::vector<std::string> folderEntries(const std::string& folder) {
+    std::vector<std::string> names;
+    WIN32_FIND_DATAW found;
+    HANDLE search = FindFirstFileW(longPath(folder + "\\*").c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE)
+        return names;
+    do {
+        std::string name = ansiOf(found.cFileName);
+        if (name != "." && name != "..")
+            names.push_back(name);
+    } while (FindNextFileW(search, &found));
+    FindClose(search);
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+void removeTree(const std::string& folder) {
+    for (const std::string& name : folderEntries(folder))
+        removeEntry(folder + "\\" + name);
+    RemoveDirectoryW(longPath(folder).c_str());
+}
+
+PackageFolder::PackageFolder(const std::string& leaf, size_t length) {
     char temp[MAX_PATH];
     GetTempPathA(MAX_PATH, temp);
     static int counter = 0;
@@ -23,23 +80,23 @@ PackageFolder::PackageFolder(const std::string& leaf) {
             std::to_string(++counter);
     CreateDirectoryA(path_.c_str(), nullptr);
     path_ += "\\" + leaf;
-    // CreateDirectoryA takes the leaf's bytes in the ANSI code page as they are.
-    CreateDirectoryA(path_.c_str(), nullptr);
+    // Digits count the characters, so a path in a failure message can be measured by eye.
+    for (size_t i = path_.size(); i < length; ++i)
+        path_ += static_cast<char>('0' + (i + 1) % 10);
+    // The leaf's bytes are taken in the ANSI code page as they are.
+    CreateDirectoryW(longPath(path_).c_str(), nullptr);
 }
 
-PackageFolder::~PackageFolder() {
-    std::error_code ignored;
-    fs::remove_all(fs::path(path_).parent_path(), ignored);
-}
+PackageFolder::~PackageFolder() { removeTree(path_.substr(0, path_.rfind('\\'))); }
 
 void PackageFolder::addStandIn(const std::string& name) const {
     std::string standIn = testBinaryDirectory() + "standin.exe";
-    CopyFileA(standIn.c_str(), file(name).c_str(), FALSE);
+    CopyFileW(longPath(standIn).c_str(), longPath(file(name)).c_str(), FALSE);
 }
 
 void PackageFolder::addFile(const std::string& name, const std::string& contents) const {
-    HANDLE handle = CreateFileA(file(name).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                                FILE_ATTRIBUTE_NORMAL, nullptr);
+    HANDLE handle = CreateFileW(longPath(file(name)).c_str(), GENERIC_WRITE, 0, nullptr,
+                                CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
     DWORD written = 0;
     WriteFile(handle, contents.data(), static_cast<DWORD>(contents.size()), &written, nullptr);
     CloseHandle(handle);
@@ -65,7 +122,7 @@ static StandInStart parseStart(const std::string& line) {
 
 std::vector<StandInStart> PackageFolder::starts() const {
     std::vector<StandInStart> result;
-    HANDLE handle = CreateFileA(file("standin.log").c_str(), GENERIC_READ,
+    HANDLE handle = CreateFileW(longPath(file("standin.log")).c_str(), GENERIC_READ,
                                 FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
                                 FILE_ATTRIBUTE_NORMAL, nullptr);
     if (handle == INVALID_HANDLE_VALUE)
@@ -179,4 +236,183 @@ void pumpMessages(std::chrono::milliseconds duration) {
         }
         MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
     } while (std::chrono::steady_clock::now() < deadline);
+}
+
+ReadLink readLink(const std::string& file) {
+    ReadLink read;
+    IShellLinkA* link = nullptr;
+    if (FAILED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA,
+                                reinterpret_cast<void**>(&link))))
+        return read;
+    IPersistFile* persistFile = nullptr;
+    if (SUCCEEDED(link->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&persistFile)))) {
+        wchar_t wide[MAX_PATH];
+        MultiByteToWideChar(CP_ACP, 0, file.c_str(), -1, wide, MAX_PATH);
+        read.loaded = SUCCEEDED(persistFile->Load(wide, STGM_READ));
+        char buffer[MAX_PATH];
+        auto text = [&](HRESULT result) {
+            return SUCCEEDED(result) ? std::string(buffer) : "(failed)";
+        };
+        strcpy(buffer, "garbage");
+        read.path = text(link->GetPath(buffer, MAX_PATH, nullptr, SLGP_RAWPATH));
+        strcpy(buffer, "garbage");
+        read.workingDirectory = text(link->GetWorkingDirectory(buffer, MAX_PATH));
+        strcpy(buffer, "garbage");
+        read.description = text(link->GetDescription(buffer, MAX_PATH));
+        strcpy(buffer, "garbage");
+        read.arguments = text(link->GetArguments(buffer, MAX_PATH));
+        strcpy(buffer, "garbage");
+        read.iconLocation = text(link->GetIconLocation(buffer, MAX_PATH, &read.iconIndex));
+        link->GetHotkey(&read.hotkey);
+        persistFile->Release();
+    }
+    link->Release();
+    return read;
+}
+
+// --- The prefix's desktop -------------------------------------------------------------------
+
+namespace {
+
+std::string environment(const char* name) {
+    char buffer[MAX_PATH] = "";
+    DWORD length = GetEnvironmentVariableA(name, buffer, sizeof buffer);
+    return length > 0 && length < sizeof buffer ? std::string(buffer, length) : std::string();
+}
+
+// A Unix path as Wine shows it on its Z: drive, which maps the whole file system.
+std::string onDriveZ(std::string unixPath) {
+    std::replace(unixPath.begin(), unixPath.end(), '/', '\\');
+    return "Z:" + unixPath;
+}
+
+} // namespace
+
+DesktopFolder::DesktopFolder() {
+    char buffer[MAX_PATH] = "garbage";
+    if (!SHGetSpecialFolderPathA(nullptr, buffer, CSIDL_DESKTOPDIRECTORY, FALSE)) {
+        error_ = "no desktop folder";
+        return;
+    }
+    path_ = buffer;
+    std::string prefix = environment("WINEPREFIX");
+    if (prefix.empty() ||
+        GetFileAttributesA(onDriveZ(prefix + "/.morva-ready").c_str()) == INVALID_FILE_ATTRIBUTES) {
+        error_ = "the prefix \"" + prefix + "\" was not made by wine-run.sh; its desktop " + path_ +
+                 " may be someone's own";
+        return;
+    }
+    if (path_.find("\\users\\") == std::string::npos || !isFolder(path_)) {
+        error_ = "the desktop " + path_ + " is not a folder of the prefix's users";
+        return;
+    }
+    clear();
+}
+
+DesktopFolder::~DesktopFolder() {
+    if (error_.empty())
+        clear();
+}
+
+void DesktopFolder::clear() const {
+    for (const std::string& name : entries())
+        removeEntry(file(name));
+}
+
+// --- A drive letter of the prefix's ---------------------------------------------------------
+
+namespace {
+
+// Wine's own export: the Unix path of a Windows one, allocated on the process heap.
+std::string unixPathOf(const std::string& path) {
+    using Convert = char*(CDECL*)(LPCWSTR);
+    auto convert = reinterpret_cast<Convert>(reinterpret_cast<void*>(
+        GetProcAddress(GetModuleHandleA("kernel32.dll"), "wine_get_unix_file_name")));
+    if (!convert)
+        return {};
+    int size = MultiByteToWideChar(CP_ACP, 0, path.c_str(), -1, nullptr, 0);
+    std::wstring wide(size > 0 ? size : 1, L'\0');
+    MultiByteToWideChar(CP_ACP, 0, path.c_str(), -1, wide.data(), size);
+    char* converted = convert(wide.c_str());
+    if (!converted)
+        return {};
+    std::string result = converted;
+    HeapFree(GetProcessHeap(), 0, converted);
+    return result;
+}
+
+// Starts a Unix program: Wine runs an ELF file handed to CreateProcess natively, and keeps no
+// handle that would tell when it ends.
+std::string runUnix(const std::string& program, const std::vector<std::string>& arguments) {
+    std::string commandLine = "\"" + program + "\"";
+    for (const std::string& argument : arguments)
+        commandLine += " \"" + argument + "\"";
+    STARTUPINFOA startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION info{};
+    std::string application = onDriveZ(program);
+    if (!CreateProcessA(application.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0,
+                        nullptr, nullptr, &startup, &info))
+        return "cannot start " + program + ": error " + std::to_string(GetLastError());
+    if (info.hThread)
+        CloseHandle(info.hThread);
+    if (info.hProcess)
+        CloseHandle(info.hProcess);
+    return {};
+}
+
+// The same folder by its file identity, whichever path reaches it.
+std::optional<std::pair<DWORD, DWORD>> folderIdentity(const std::string& path) {
+    HANDLE handle = CreateFileW(longPath(path).c_str(), 0,
+                                FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (handle == INVALID_HANDLE_VALUE)
+        return std::nullopt;
+    BY_HANDLE_FILE_INFORMATION information{};
+    BOOL read = GetFileInformationByHandle(handle, &information);
+    CloseHandle(handle);
+    if (!read)
+        return std::nullopt;
+    return std::make_pair(information.nFileIndexHigh, information.nFileIndexLow);
+}
+
+bool waitFor(const std::function<bool()>& condition) {
+    for (int attempt = 0; attempt < 500; ++attempt) {
+        if (condition())
+            return true;
+        Sleep(20);
+    }
+    return condition();
+}
+
+} // namespace
+
+MappedDrive::MappedDrive(char letter, const std::string& folder)
+    : letter_(static_cast<char>(toupper(static_cast<unsigned char>(letter)))) {
+    std::string drives = unixPathOf("C:\\");
+    size_t at = drives.find("/dosdevices/");
+    std::string target = unixPathOf(folder);
+    if (at == std::string::npos || target.empty()) {
+        error_ = "no Unix paths from Wine: C:\\ is \"" + drives + "\", " + folder + " is \"" +
+                 target + "\"";
+        return;
+    }
+    link_ = drives.substr(0, at) + "/dosdevices/" +
+            static_cast<char>(tolower(static_cast<unsigned char>(letter_))) + ":";
+    // -f: a link left behind by an interrupted run of this test is replaced.
+    if (std::string problem = runUnix("/bin/ln", {"-sfn", target, link_}); !problem.empty()) {
+        error_ = problem;
+        return;
+    }
+    made_ = true;
+    auto wanted = folderIdentity(folder);
+    if (!wanted || !waitFor([&] { return folderIdentity(root()) == wanted; }))
+        error_ = root() + " does not show " + folder + " (link " + link_ + " to " + target + ")";
+}
+
+MappedDrive::~MappedDrive() {
+    if (!made_)
+        return;
+    runUnix("/bin/rm", {"-f", link_});
+    waitFor([&] { return GetFileAttributesA(root().c_str()) == INVALID_FILE_ATTRIBUTES; });
 }

@@ -1,5 +1,6 @@
 // Helpers for tests that run against the real Win32 API under Wine: a throw-away package
-// folder with stand-in programs, and a watcher that reads and dismisses message boxes.
+// folder with stand-in programs, a watcher that reads and dismisses message boxes, a link file
+// read back, the prefix's desktop folder and a drive letter of its own.
 #pragma once
 
 #include <windows.h>
@@ -19,11 +20,22 @@ struct StandInStart {
     std::string directory; // its current directory
 };
 
+// The UTF-16 form of an ANSI path, with the verbatim prefix ("\\?\") that lifts the MAX_PATH
+// limit from the wide file calls (which Wine's ANSI ones keep).
+std::wstring longPath(const std::string& path);
+
+// The names in a folder, sorted, without "." and ".."; works past MAX_PATH.
+std::vector<std::string> folderEntries(const std::string& folder);
+
+// Removes a folder with everything in it; works past MAX_PATH.
+void removeTree(const std::string& folder);
+
 // A fresh folder under the temporary directory, removed with everything in it at the end.
 class PackageFolder {
 public:
-    // `leaf` is the folder's own name (bytes in the ANSI code page).
-    explicit PackageFolder(const std::string& leaf = "Morva package");
+    // `leaf` is the folder's own name (bytes in the ANSI code page). With `length`, the leaf
+    // is padded with digits so that path() is exactly that many characters long.
+    explicit PackageFolder(const std::string& leaf = "Morva package", size_t length = 0);
     ~PackageFolder();
     PackageFolder(const PackageFolder&) = delete;
     PackageFolder& operator=(const PackageFolder&) = delete;
@@ -66,3 +78,57 @@ SeenBox readMessageBox(HWND box);
 
 // Sleeps while dispatching this thread's messages, for `duration`.
 void pumpMessages(std::chrono::milliseconds duration);
+
+// A link file read back through a fresh link object, independently of the code that wrote it.
+// Every text starts as "garbage", so a property the reader never filled in shows.
+struct ReadLink {
+    bool loaded = false;
+    std::string path = "garbage", workingDirectory = "garbage", description = "garbage",
+                arguments = "garbage", iconLocation = "garbage";
+    int iconIndex = -1;
+    WORD hotkey = 0xbeef;
+};
+
+// Needs COM initialised on the calling thread.
+ReadLink readLink(const std::string& file);
+
+// The test prefix's desktop folder (CSIDL_DESKTOPDIRECTORY), emptied when taken and again at
+// the end. It refuses (error()) a desktop outside a Wine prefix's users folder: wine-run.sh
+// makes it a plain folder of the prefix's own, and nobody else's desktop is ever emptied.
+class DesktopFolder {
+public:
+    DesktopFolder();
+    ~DesktopFolder();
+    DesktopFolder(const DesktopFolder&) = delete;
+    DesktopFolder& operator=(const DesktopFolder&) = delete;
+
+    const std::string& error() const { return error_; }
+    const std::string& path() const { return path_; } // no trailing backslash
+    std::string file(const std::string& name) const { return path_ + "\\" + name; }
+    std::vector<std::string> entries() const { return folderEntries(path_); }
+    void clear() const;
+
+private:
+    std::string path_;
+    std::string error_;
+};
+
+// A drive letter of the test prefix pointed at a folder for its lifetime: the prefix's
+// dosdevices symlink, made and removed by the Unix ln and rm that Wine starts for an ELF
+// program. The letter must be one the prefix does not use.
+class MappedDrive {
+public:
+    MappedDrive(char letter, const std::string& folder);
+    ~MappedDrive();
+    MappedDrive(const MappedDrive&) = delete;
+    MappedDrive& operator=(const MappedDrive&) = delete;
+
+    const std::string& error() const { return error_; } // empty once the drive shows the folder
+    std::string root() const { return std::string(1, letter_) + ":\\"; }
+
+private:
+    char letter_;
+    std::string link_; // the symlink's Unix path
+    std::string error_;
+    bool made_ = false;
+};
