@@ -27,6 +27,7 @@ selected() {
         return
     fi
     for file in "$@"; do
+        file=${file#"$root"/}
         sources_of "$build" | grep -Fx -- "${file#./}" || true
     done
 }
