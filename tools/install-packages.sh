@@ -1,7 +1,9 @@
 #!/bin/sh
 # Installs the Debian packages the build and the tests need, when some are missing.
 set -eu
-packages="cmake make g++ libgtest-dev googletest
+# clang-tidy carries its own clang front end and headers: it is also the second compiler the
+# Windows sources go through (tools/tidy.sh), so no clang package is needed.
+packages="cmake make g++ libgtest-dev googletest clang-tidy
     g++-mingw-w64-x86-64-posix mingw-w64-tools
     wine wine64 fonts-wine xvfb xauth x11-utils imagemagick liblnk-utils"
 missing=""

@@ -1,17 +1,20 @@
 #!/bin/sh
-# Builds both configurations and runs every test: the launch logic natively, then the Windows
-# build under Wine on a virtual X display of its own.
+# Builds every configuration and runs every test: clang-tidy over the sources, the launch logic
+# natively, again with the address and undefined-behaviour sanitizers, then the Windows build
+# under Wine on a virtual X display of its own.
 set -eu
 cd "$(dirname "$0")/.."
 tools/install-packages.sh
 
-for preset in host windows; do
+for preset in host host-asan windows; do
     cmake --preset "$preset"
     cmake --build --preset "$preset"
 done
 
 status=0
+tools/tidy.sh || status=1
 ctest --preset host || status=1
+ctest --preset host-asan || status=1
 # Always a private display: the tests send real keyboard and mouse input.
 xvfb-run -a -s "-screen 0 1024x768x24" ctest --preset windows || status=1
 # The start-up benchmark prints its figures; it fails only if it cannot measure, never on time.

@@ -183,7 +183,7 @@ void Form::create(const Description& description) {
                                   application.handle(), menu.get(), instance, this);
     if (!window)
         throw WindowsError("Cannot create the window " + description.className);
-    menu.release(); // the window destroys its menu bar with itself
+    (void)menu.release(); // the window destroys its menu bar with itself
 
     // The frame's metrics (a menu bar that wraps, a theme) can differ from the estimate: make the
     // client area exact and keep the window centred.
@@ -560,12 +560,10 @@ void Form::drawGlyphButton(const DRAWITEMSTRUCT& item) {
 
 Control* Form::controlAt(POINT point) const {
     // Labels and pictures have no window: the topmost one under the pointer takes the event.
-    for (auto it = controls_.rbegin(); it != controls_.rend(); ++it) {
-        const Control& control = **it;
-        if (!control.window && PtInRect(&control.bounds, point))
-            return it->get();
-    }
-    return nullptr;
+    auto found = std::find_if(controls_.rbegin(), controls_.rend(), [&](const auto& control) {
+        return !control->window && PtInRect(&control->bounds, point);
+    });
+    return found != controls_.rend() ? found->get() : nullptr;
 }
 
 Control* Form::controlOf(HWND window) const {

@@ -1,0 +1,77 @@
+#!/bin/sh
+# Runs clang-tidy (.clang-tidy) over src/: the native build's sources with its compile database,
+# then every source of the Windows build with the mingw-w64 one, compiled by clang for the same
+# target, so the program also passes a second compiler. Any finding, or any source clang cannot
+# compile, fails the run.
+#   tools/tidy.sh [FILE...]    (default: all of src/)
+set -eu
+cd "$(dirname "$0")/.."
+root=$(pwd)
+
+# Only the compile databases are needed, not a build.
+for preset in host windows; do
+    [ -f "build/$preset/compile_commands.json" ] || cmake --preset "$preset" >/dev/null
+done
+
+# The sources of src/ a build compiles, as paths from the source folder.
+sources_of() {
+    sed -n "s|^ *\"file\": \"$root/\(src/[^\"]*\)\",*\$|\1|p" "build/$1/compile_commands.json" |
+        sort -u
+}
+# Of those, the ones named on the command line, or all when none are.
+selected() {
+    build=$1
+    shift
+    if [ $# -eq 0 ]; then
+        sources_of "$build"
+        return
+    fi
+    for file in "$@"; do
+        file=${file#"$root"/}
+        sources_of "$build" | grep -Fx -- "${file#./}" || true
+    done
+}
+host_sources=$(selected host "$@")
+windows_sources=$(selected windows "$@")
+if [ $# -gt 0 ] && [ -z "$host_sources$windows_sources" ]; then
+    echo "tidy.sh: no build compiles $*" >&2
+    exit 2
+fi
+
+# Our headers only; the C and C++ libraries and the Windows headers are system headers.
+header_filter="^$root/(src|resources)/"
+
+log=$(mktemp)
+trap 'rm -f "$log"' EXIT
+# clang-tidy, without the per-file counts of warnings it suppressed in system headers.
+tidy() {
+    result=0
+    clang-tidy --quiet --header-filter="$header_filter" "$@" >"$log" 2>&1 || result=1
+    grep -v '^[0-9]* warnings\{0,1\}\( and [0-9]* errors\{0,1\}\)\{0,1\} generated\.$' "$log" || true
+    return $result
+}
+
+status=0
+if [ -n "$host_sources" ]; then
+    tidy -p build/host $host_sources || status=1
+fi
+
+if [ -n "$windows_sources" ]; then
+    # For this target clang would search the host's /usr/include; the sysroot gives it the
+    # mingw-w64 C and Windows headers instead, and the posix-thread g++'s libstdc++ goes first,
+    # as it does for g++. Warning options only g++ knows are no finding.
+    gcc_dir=$(ls -d /usr/lib/gcc/x86_64-w64-mingw32/*-posix | sort -V | tail -n 1)
+    cxx="$gcc_dir/include/c++"
+    tidy -p build/windows \
+        --extra-arg=--target=x86_64-w64-mingw32 \
+        --extra-arg=--sysroot=/usr/x86_64-w64-mingw32 \
+        --extra-arg=-nostdinc++ \
+        --extra-arg=-isystem"$cxx" \
+        --extra-arg=-isystem"$cxx/x86_64-w64-mingw32" \
+        --extra-arg=-isystem"$cxx/backward" \
+        --extra-arg=-Wno-unknown-warning-option \
+        $windows_sources || status=1
+fi
+
+[ $status -eq 0 ] && echo "clang-tidy: no findings"
+exit $status
