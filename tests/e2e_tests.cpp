@@ -425,12 +425,6 @@ std::string joined(const std::vector<StandInStart>& starts) {
     return text.empty() ? "(no starts)" : text;
 }
 
-std::string windowTextOf(HWND window) {
-    char text[256] = "garbage";
-    int length = GetWindowTextA(window, text, sizeof text);
-    return std::string(text, length > 0 ? length : 0);
-}
-
 // What one shape's rows run against.
 struct Scene {
     const Package& package;
@@ -483,11 +477,6 @@ void expectBox(Scene& scene, const ExpectedBox& expected) {
     }
     EXPECT_EQ(launcher.dismiss(box.window), "");
     launcher.waitIdle();
-}
-
-bool isFolder(const std::string& path) {
-    DWORD attributes = GetFileAttributesA(path.c_str());
-    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
 // What a row needs in place before its action.
@@ -562,7 +551,7 @@ void runCase(const Case& c, Scene& scene) {
                                   << launcher.windowsReport();
         if (!about)
             break;
-        EXPECT_EQ(windowTextOf(about), "About");
+        EXPECT_EQ(windowText(about), "About");
         EXPECT_FALSE(launcher.mainWindowEnabled()) << "the main window was enabled under it";
         EXPECT_EQ(launcher.clickIn(about, aboutLinkPoint), "");
         expectStarts(scene, 1,
@@ -720,7 +709,7 @@ TEST(LauncherWindows, MainWindowOwnedByTheApplicationWindowWithItsButtonsAndMenu
 
         HWND app = launcher.appWindow();
         ASSERT_NE(app, nullptr) << "no TApplication window";
-        EXPECT_EQ(windowTextOf(app), "The Realm of Morva");
+        EXPECT_EQ(windowText(app), "The Realm of Morva");
         RECT appRect{-1, -1, -1, -1};
         GetWindowRect(app, &appRect);
         EXPECT_EQ(appRect.right - appRect.left, 0) << "application window's width";
@@ -728,7 +717,7 @@ TEST(LauncherWindows, MainWindowOwnedByTheApplicationWindowWithItsButtonsAndMenu
 
         HWND main = launcher.mainWindow();
         EXPECT_EQ(launcher.describe(GetWindow(main, GW_OWNER)), "(application window)");
-        std::string caption = windowTextOf(main);
+        std::string caption = windowText(main);
         EXPECT_EQ(caption.rfind("The Realm of Morva", 0), 0u) << "caption: " << caption;
         EXPECT_TRUE(IsWindowVisible(main));
         EXPECT_TRUE(launcher.mainWindowEnabled());

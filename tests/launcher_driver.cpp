@@ -6,18 +6,6 @@
 
 namespace {
 
-std::string textOf(HWND window) {
-    char buffer[1024] = "garbage";
-    int length = GetWindowTextA(window, buffer, sizeof buffer);
-    return std::string(buffer, length > 0 ? length : 0);
-}
-
-std::string classOf(HWND window) {
-    char buffer[256] = "garbage";
-    int length = GetClassNameA(window, buffer, sizeof buffer);
-    return std::string(buffer, length > 0 ? length : 0);
-}
-
 std::string hex(UINT_PTR value) {
     char buffer[32];
     snprintf(buffer, sizeof buffer, "0x%llx", static_cast<unsigned long long>(value));
@@ -65,7 +53,7 @@ HWND firstWindowOf(DWORD processId, const std::function<bool(HWND)>& accept) {
 }
 
 bool isVisibleBox(HWND window) {
-    return IsWindowVisible(window) && classOf(window) == "#32770";
+    return IsWindowVisible(window) && windowClass(window) == "#32770";
 }
 
 POINT centreOf(const RECT& r) { return {(r.left + r.right) / 2, (r.top + r.bottom) / 2}; }
@@ -209,7 +197,7 @@ void LauncherProcess::start(const std::string& directory, const Options& options
     }
     bool wantVisible = options.mainWindowVisible;
     auto isMain = [&](HWND window) {
-        return classOf(window) == "TfrmMain" && (!wantVisible || IsWindowVisible(window));
+        return windowClass(window) == "TfrmMain" && (!wantVisible || IsWindowVisible(window));
     };
     bool up = waitUntil(
         [&] {
@@ -225,13 +213,13 @@ void LauncherProcess::start(const std::string& directory, const Options& options
                           : "the launcher ended at start-up with exit code " + hex(code);
         return;
     }
-    app_ = firstWindowOf(processId_, [](HWND window) { return classOf(window) == "TApplication"; });
+    app_ = firstWindowOf(processId_, [](HWND window) { return windowClass(window) == "TApplication"; });
     threadId_ = GetWindowThreadProcessId(main_, nullptr);
     EnumChildWindows(
         main_,
         [](HWND child, LPARAM context) -> BOOL {
-            if (lstrcmpiA(classOf(child).c_str(), "Button") == 0)
-                reinterpret_cast<LauncherProcess*>(context)->buttons_.emplace_back(textOf(child),
+            if (lstrcmpiA(windowClass(child).c_str(), "Button") == 0)
+                reinterpret_cast<LauncherProcess*>(context)->buttons_.emplace_back(windowText(child),
                                                                                     child);
             return TRUE;
         },
@@ -432,7 +420,7 @@ std::string LauncherProcess::describe(HWND window) const {
     for (const auto& [caption, handle] : buttons_)
         if (handle == window)
             return caption;
-    return "(" + classOf(window) + " \"" + textOf(window) + "\" " +
+    return "(" + windowClass(window) + " \"" + windowText(window) + "\" " +
            hex(reinterpret_cast<UINT_PTR>(window)) + ")";
 }
 
@@ -458,7 +446,7 @@ LauncherBox LauncherProcess::waitForMessageBox(const std::string& caption,
     waitUntil(
         [&] {
             box.window = firstWindowOf(processId_, [&](HWND window) {
-                return isVisibleBox(window) && textOf(window) == caption;
+                return isVisibleBox(window) && windowText(window) == caption;
             });
             return box.window != nullptr;
         },
@@ -476,7 +464,7 @@ HWND LauncherProcess::waitForWindow(const std::string& className,
     waitUntil(
         [&] {
             found = firstWindowOf(processId_, [&](HWND window) {
-                return IsWindowVisible(window) && classOf(window) == className;
+                return IsWindowVisible(window) && windowClass(window) == className;
             });
             return found != nullptr;
         },
@@ -502,7 +490,7 @@ std::string LauncherProcess::dismiss(HWND box) const {
 std::vector<std::string> LauncherProcess::openBoxes() const {
     std::vector<std::string> captions;
     for (HWND box : windowsOf(processId_, isVisibleBox))
-        captions.push_back(textOf(box));
+        captions.push_back(windowText(box));
     return captions;
 }
 
@@ -511,7 +499,7 @@ std::string LauncherProcess::windowsReport() const {
     for (HWND window : windowsOf(processId_, [](HWND) { return true; })) {
         RECT r{};
         GetWindowRect(window, &r);
-        report += "\n  " + describe(window) + " " + classOf(window) + " \"" + textOf(window) +
+        report += "\n  " + describe(window) + " " + windowClass(window) + " \"" + windowText(window) +
                   "\"" + (IsWindowVisible(window) ? " visible" : " hidden") +
                   (IsWindowEnabled(window) ? "" : " disabled") + " at " +
                   pointText({r.left, r.top}) + "-" + pointText({r.right, r.bottom}) +

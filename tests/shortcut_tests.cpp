@@ -10,6 +10,7 @@ namespace {
 using Calls = std::vector<ShellCall>;
 
 const std::string exePath = "D:\\GAME\\MorvaLauncher.exe";
+const std::string desktopPath = "C:\\Users\\Player\\Desktop"; // the fake's desktop
 const ShellCall success = appMessageBoxCall(
     "A shortcut to 'The Realm of Morva' has been created on your desktop", "Success", 0x40);
 const ShellCall failure = appMessageBoxCall(
@@ -31,6 +32,18 @@ Calls linkMade(const std::string& baseDir = "D:\\GAME\\") {
 Calls operator+(Calls calls, const Calls& more) {
     calls.insert(calls.end(), more.begin(), more.end());
     return calls;
+}
+
+// One press of Desktop Icon against a fresh fake: what it asked of the shell.
+Calls pressDesktopIcon(const std::optional<std::string>& currentDirectory,
+                       const std::optional<std::string>& desktop = desktopPath,
+                       const std::optional<std::string>& executable = exePath) {
+    RecordingShell shell;
+    shell.currentDirectoryResult = currentDirectory;
+    shell.specialFolderPathResult = desktop;
+    ScopedShellOperations installed(shell);
+    runDesktopIconAction(shippedProfile(), executable);
+    return shell.calls;
 }
 
 TEST(DesktopIcon, EachOutcomeShowsItsBoxesReleasesInOrderAndClosesWithOneBox) {
@@ -92,26 +105,19 @@ TEST(DesktopIcon, JoinsWithoutDoublingTheSeparator) {
         {"P:\\", "C:\\Desk", "P:\\MorvaLauncher.exe", "C:\\Desk\\The Realm of Morva.lnk"},
     };
     for (const Case& c : cases) {
-        RecordingShell shell;
-        shell.currentDirectoryResult = c.currentDirectory;
-        shell.specialFolderPathResult = c.desktop;
-        ScopedShellOperations installed(shell);
-        runDesktopIconAction(shippedProfile(), exePath);
-        ASSERT_GE(shell.calls.size(), 8u);
-        EXPECT_EQ(shell.calls[3], call("setLinkPath", "link " + c.target));
-        EXPECT_EQ(shell.calls[7], call("savePersistFile", "persistFile " + c.link));
+        Calls calls = pressDesktopIcon(c.currentDirectory, c.desktop);
+        ASSERT_GE(calls.size(), 8u);
+        EXPECT_EQ(calls[3], call("setLinkPath", "link " + c.target));
+        EXPECT_EQ(calls[7], call("savePersistFile", "persistFile " + c.link));
     }
 }
 
 TEST(DesktopIcon, TakesTheExecutablesNameFromAnotherFolderAsItIs) {
     // Started from another folder than its own: the target names the start-up folder.
-    RecordingShell shell;
-    shell.currentDirectoryResult = "E:\\ELSEWHERE";
-    ScopedShellOperations installed(shell);
-    runDesktopIconAction(shippedProfile(), std::string("D:\\GAME\\Launcher.exe"));
-    ASSERT_GE(shell.calls.size(), 4u);
-    EXPECT_EQ(shell.calls[3], call("setLinkPath", "link E:\\ELSEWHERE\\Launcher.exe"));
-    EXPECT_EQ(shell.calls.back(), success);
+    Calls calls = pressDesktopIcon("E:\\ELSEWHERE", desktopPath, "D:\\GAME\\Launcher.exe");
+    ASSERT_GE(calls.size(), 4u);
+    EXPECT_EQ(calls[3], call("setLinkPath", "link E:\\ELSEWHERE\\Launcher.exe"));
+    EXPECT_EQ(calls.back(), success);
 }
 
 TEST(DesktopIcon, WritesNoLinkThatWouldPointAtTheWrongFile) {
@@ -123,13 +129,10 @@ TEST(DesktopIcon, WritesNoLinkThatWouldPointAtTheWrongFile) {
         {"unreadable package folder", std::nullopt, exePath},
         {"launcher path cut short", std::string("D:\\GAME"), std::nullopt},
     };
-    for (const Case& c : cases) {
-        RecordingShell shell;
-        shell.currentDirectoryResult = c.currentDirectory;
-        ScopedShellOperations installed(shell);
-        runDesktopIconAction(shippedProfile(), c.executablePath);
-        EXPECT_EQ(shell.calls, (Calls{call("specialFolderPath", "16"), failure})) << c.name;
-    }
+    for (const Case& c : cases)
+        EXPECT_EQ(pressDesktopIcon(c.currentDirectory, desktopPath, c.executablePath),
+                  (Calls{call("specialFolderPath", "16"), failure}))
+            << c.name;
 }
 
 TEST(DesktopIcon, TooLongPathsAreAFailedSaveWithNothingTruncatedSaved) {
@@ -143,16 +146,12 @@ TEST(DesktopIcon, TooLongPathsAreAFailedSaveWithNothingTruncatedSaved) {
         {"target past the link object's limit", longDirectory, "C:\\Desk"},
     };
     for (const Case& c : cases) {
-        RecordingShell shell;
-        shell.currentDirectoryResult = c.currentDirectory;
-        shell.specialFolderPathResult = c.desktop;
-        ScopedShellOperations installed(shell);
-        runDesktopIconAction(shippedProfile(), exePath);
-        Calls tail(shell.calls.end() - 4, shell.calls.end());
+        Calls calls = pressDesktopIcon(c.currentDirectory, c.desktop);
+        Calls tail(calls.end() - 4, calls.end());
         EXPECT_EQ(tail, (Calls{messageBoxCall("IPersistFile->Save() Error", "Error", 0),
                                call("release", "persistFile"), call("release", "link"), failure}))
             << c.name;
-        for (const ShellCall& made : shell.calls)
+        for (const ShellCall& made : calls)
             EXPECT_NE(made.operation, "savePersistFile") << c.name;
     }
 }

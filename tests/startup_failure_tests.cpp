@@ -38,14 +38,13 @@ Windows windowsOf(DWORD threadId) {
             auto& found = *reinterpret_cast<Windows*>(parameter);
             if (!IsWindowVisible(window))
                 return TRUE;
-            char name[64] = "";
-            GetClassNameA(window, name, sizeof name);
+            std::string name = windowClass(window);
             RECT bounds{};
             GetWindowRect(window, &bounds);
-            if (std::string(name) == "#32770")
+            if (name == "#32770")
                 found.box = window;
             else if (bounds.right > bounds.left && bounds.bottom > bounds.top)
-                found.shown += std::string(name) + " ";
+                found.shown += name + " ";
             return TRUE;
         },
         reinterpret_cast<LPARAM>(&found));

@@ -51,12 +51,6 @@ void sendButtons(std::initializer_list<DWORD> buttons) {
     SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
 }
 
-std::string windowText(HWND window) {
-    char text[256] = "garbage";
-    int length = GetWindowTextA(window, text, sizeof text);
-    return std::string(text, length > 0 ? length : 0);
-}
-
 // Records like the fake, and shows the real message boxes, each kind with its own owner.
 class BoxShowingShell : public RecordingShell {
 public:

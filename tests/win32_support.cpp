@@ -36,11 +36,6 @@ std::string ansiOf(const wchar_t* text) {
     return ansi;
 }
 
-bool isFolder(const std::string& path) {
-    DWORD attributes = GetFileAttributesW(longPath(path).c_str());
-    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
-}
-
 void removeEntry(const std::string& path) {
     if (isFolder(path))
         removeTree(path);
@@ -49,6 +44,11 @@ void removeEntry(const std::string& path) {
 }
 
 } // namespace
+
+bool isFolder(const std::string& path) {
+    DWORD attributes = GetFileAttributesW(longPath(path).c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
 
 std::vector<std::string> folderEntries(const std::string& folder) {
     std::vector<std::string> names;
@@ -151,9 +151,15 @@ std::vector<StandInStart> PackageFolder::waitForStarts(size_t count,
     return result;
 }
 
-static std::string windowText(HWND window) {
+std::string windowText(HWND window) {
     char buffer[1024] = "garbage";
     int length = GetWindowTextA(window, buffer, sizeof buffer);
+    return std::string(buffer, length > 0 ? length : 0);
+}
+
+std::string windowClass(HWND window) {
+    char buffer[256] = "garbage";
+    int length = GetClassNameA(window, buffer, sizeof buffer);
     return std::string(buffer, length > 0 ? length : 0);
 }
 
@@ -167,10 +173,8 @@ SeenBox readMessageBox(HWND box) {
     EnumChildWindows(
         box,
         [](HWND child, LPARAM context) -> BOOL {
-            char className[64] = "";
-            GetClassNameA(child, className, sizeof className);
             std::string text = windowText(child);
-            if (lstrcmpiA(className, "Static") == 0 && !text.empty()) {
+            if (lstrcmpiA(windowClass(child).c_str(), "Static") == 0 && !text.empty()) {
                 reinterpret_cast<SeenBox*>(context)->text = text;
                 return FALSE;
             }
@@ -200,9 +204,7 @@ SeenBox watchMessageBox(DWORD threadId, const std::string& caption,
                 threadId,
                 [](HWND window, LPARAM context) -> BOOL {
                     auto* search = reinterpret_cast<BoxSearch*>(context);
-                    char className[64] = "";
-                    GetClassNameA(window, className, sizeof className);
-                    if (IsWindowVisible(window) && std::string(className) == "#32770" &&
+                    if (IsWindowVisible(window) && windowClass(window) == "#32770" &&
                         windowText(window) == *search->caption) {
                         search->found = window;
                         return FALSE;

@@ -29,6 +29,12 @@ std::vector<std::string> folderEntries(const std::string& folder);
 
 // Removes a folder with everything in it; works past MAX_PATH.
 void removeTree(const std::string& folder);
+// Whether a folder is there (paths past MAX_PATH too).
+bool isFolder(const std::string& path);
+
+// A window's text and its class name.
+std::string windowText(HWND window);
+std::string windowClass(HWND window);
 
 // A fresh folder under the temporary directory, removed with everything in it at the end.
 class PackageFolder {
