@@ -24,18 +24,29 @@ export WINEDEBUG=-all
 # since a prefix made without them loses its file associations.
 export WINEDLLOVERRIDES=winemenubuilder.exe=d
 export LC_ALL=C.UTF-8
+# Debian's Wine does not look for its own fonts here: without them in the prefix, "MS Sans
+# Serif" falls back to another face and the caption buttons lose their Marlett glyphs.
+wine_fonts=/usr/share/wine/fonts
 
-if [ ! -f "$WINEPREFIX/.morva-ready" ]; then
+# Made, and made with Wine's fonts (a prefix from before they were copied counts as half-made).
+ready() { [ -f "$WINEPREFIX/.morva-ready" ] && [ -f "$WINEPREFIX/drive_c/windows/Fonts/marlett.ttf" ]; }
+
+if ! ready; then
+    if [ ! -f "$wine_fonts/marlett.ttf" ]; then
+        echo "wine-run.sh: Wine's fonts are missing from $wine_fonts: install the package fonts-wine" >&2
+        exit 1
+    fi
     mkdir -p "$HOME" "$XDG_CONFIG_HOME" "$XDG_DATA_HOME" "$XDG_CACHE_HOME"
     # Tests may start in parallel; one makes the prefix, the others wait for it.
     (
         flock 9
-        if [ ! -f "$WINEPREFIX/.morva-ready" ]; then
+        if ! ready; then
             # A prefix left half-made by an interrupted run lacks parts (file associations):
             # start again from nothing.
             rm -rf "$WINEPREFIX"
             wineboot --init >/dev/null 2>&1
             wineserver --wait
+            cp "$wine_fonts"/* "$WINEPREFIX/drive_c/windows/Fonts/"
             # One virtual desktop for every process, so SendInput reaches the foreground
             # window and GetGUIThreadInfo reports the focus.
             wine reg add 'HKCU\Software\Wine\Explorer' /v Desktop /d Default /f >/dev/null 2>&1

@@ -403,16 +403,32 @@ TEST_F(MainWindow, LayoutScalesWithTheMeasuredFontHeight) {
         ASSERT_EQ(dpi, std::atoi(expectedDpi));
     }
 
-    // Measure the window font's "0" independently of the form.
+    // Measure the window font's "0" independently of the form, in the face asked for: a prefix
+    // without Wine's own fonts gives another face, and no Marlett for the caption buttons.
     HFONT font = CreateFontA(-MulDiv(8, dpi, 72), 0, 0, 0, FW_NORMAL, 0, 0, 0, DEFAULT_CHARSET,
                              0, 0, 0, 0, "MS Sans Serif");
     SIZE zero{-1, -1};
+    char face[LF_FACESIZE] = "garbage";
+    LOGFONTA marlett{};
+    marlett.lfCharSet = DEFAULT_CHARSET;
+    lstrcpyA(marlett.lfFaceName, "Marlett");
+    int marlettFaces = 0;
     {
         ScopedGetDC screen(nullptr);
         ScopedSelectObject selected(screen, font);
         GetTextExtentPoint32A(screen, "0", 1, &zero);
+        GetTextFaceA(screen, sizeof face, face);
+        EnumFontFamiliesExA(
+            screen, &marlett,
+            [](const LOGFONTA*, const TEXTMETRICA*, DWORD, LPARAM count) {
+                ++*reinterpret_cast<int*>(count);
+                return 1;
+            },
+            reinterpret_cast<LPARAM>(&marlettFaces), 0);
     }
     DeleteObject(font);
+    EXPECT_STREQ(face, "MS Sans Serif");
+    EXPECT_GT(marlettFaces, 0) << "no Marlett";
     int measured = zero.cy;
     EXPECT_EQ(form_->measuredTextHeight(), measured);
     if (dpi == 96) {
