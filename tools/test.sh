@@ -1,7 +1,8 @@
 #!/bin/sh
-# Builds every configuration and runs every test: clang-tidy over the sources, the launch logic
-# natively, again with the address and undefined-behaviour sanitizers, then the Windows build
-# under Wine on a virtual X display of its own.
+# Builds every configuration and runs every test: the release check (two clean builds, signing),
+# clang-tidy over the sources, the launch logic natively, again with the address and
+# undefined-behaviour sanitizers, then the Windows build under Wine on a virtual X display of its
+# own.
 set -eu
 cd "$(dirname "$0")/.."
 tools/install-packages.sh
@@ -12,6 +13,8 @@ for preset in host host-asan windows; do
 done
 
 status=0
+# Two clean builds give the same bytes; signing and SHA256SUMS work (builds only the release).
+tests/check_release.sh || status=1
 tools/tidy.sh || status=1
 ctest --preset host || status=1
 ctest --preset host-asan || status=1
