@@ -1,24 +1,20 @@
 #!/bin/sh
-# Checks the release. Two clean builds of the tracked sources as they are in the working tree,
-# copied into different folders and built at different times under a different TZ and umask,
-# give the same MorvaLauncher.exe and zip. A build signed with a throwaway certificate gives a zip
-# whose exe verifies against it and, its signature removed, is the unsigned program; a wrong
-# password or a missing file fails the build and names its variable. Only the program and the
-# zip are built.
-#   tests/check_release.sh
+# Checks the release: two clean builds of copies of the tracked files, in different folders, at
+# different times, under a different TZ and umask, give the same exe and zip; a build signed with
+# a throwaway certificate verifies and unsigns to the program; wrong signing settings fail the
+# build naming their variable. Builds only the program and the zip.
 set -eu
 cd "$(dirname "$0")/.."
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
-# The builds must agree without it.
-unset SOURCE_DATE_EPOCH
+unset SOURCE_DATE_EPOCH # the builds must agree without it
 failed=0
 ok() { echo "ok: $*"; }
 fail() { echo "FAILED: $*"; failed=1; }
 
 first=$work/one/MorvaLauncher second=$work/copy-two/src log=$work/build.log
-# build SOURCE [CMAKE_OPTION...]: the windows preset's configuration in SOURCE/build/windows.
-# Every build's output is kept too, to look for the password in.
+# build SOURCE [CMAKE_OPTION...]: the windows preset's configuration, in SOURCE/build/windows;
+# every build's output is kept, to look for the password in.
 build() {
     source=$1 status=0
     shift
@@ -27,7 +23,7 @@ build() {
     cat "$log" >>"$work/outputs"
     return $status
 }
-# release SOURCE TZ UMASK: a fresh copy of the tracked files, built.
+# release SOURCE TZ UMASK: a fresh copy of the tracked files as they are now, built.
 release() {
     (umask "$3" && export TZ="$2" && mkdir -p "$1" &&
         git ls-files -z | tar --null -T - -cf - | tar -xf - -C "$1" && build "$1") ||
@@ -35,22 +31,8 @@ release() {
 }
 release "$first" UTC 022
 sleep 2
-# 14 hours ahead of UTC, written so that no time zone data is needed.
-release "$second" LST-14 077
+release "$second" LST-14 077 # 14 hours ahead of UTC, needing no time zone data
 
-# part_at EXE OFFSET: the part of a PE file that holds that byte.
-part_at() {
-    # PE format: the COFF header follows "PE\0\0" at e_lfanew (0x3c); its time stamp is at +8.
-    header=$(od -An -tu4 -j60 -N4 "$1" | tr -d ' ')
-    [ "$2" -lt $((header + 8)) ] || [ "$2" -ge $((header + 12)) ] || { echo "PE time stamp"; return; }
-    x86_64-w64-mingw32-objdump -h "$1" | awk -v at="$2" '
-        function hex(s, n, i) { for (i = 1; i <= length(s); i++)
-                                    n = n * 16 + index("0123456789abcdef", substr(s, i, 1)) - 1
-                                return n }
-        /^ *[0-9]+ \./ && hex($6) && at >= hex($6) && at < hex($6) + hex($3) {
-            print "section " $2; found = 1 }
-        END { if (!found) print "headers or padding" }'
-}
 zip=$(cd "$first/build/windows" && ls MorvaLauncher-*-win64.zip)
 for name in MorvaLauncher.exe "$zip"; do
     a=$first/build/windows/$name b=$second/build/windows/$name
@@ -58,17 +40,21 @@ for name in MorvaLauncher.exe "$zip"; do
         ok "$name is the same in both builds: $(sha256sum <"$a" | cut -d ' ' -f 1)"
         continue
     fi
-    # cmp -l: one line per differing byte, "offset counted from 1, octal byte, octal byte".
-    at=$(cmp -l "$a" "$b" 2>/dev/null | awk 'NR == 1 { print $1 }')
-    where=${at:+ from byte $((at - 1))}
-    [ "$name" != MorvaLauncher.exe ] || [ -z "$at" ] || where="$where, in $(part_at "$a" $((at - 1)))"
-    fail "$name differs between the builds$where"
+    # The first differing byte (cmp -l counts from 1) and, in the exe, the section holding it.
+    at=$(($(cmp -l "$a" "$b" 2>/dev/null | awk 'NR == 1 { print $1 }') - 1))
+    part=$(x86_64-w64-mingw32-objdump -h "$a" 2>/dev/null |
+        while read -r _ section size _ _ from _; do
+            case $section in .*) [ $((0x$from)) -eq 0 ] || [ $at -lt $((0x$from)) ] ||
+                [ $at -ge $((0x$from + 0x$size)) ] || echo ", in $section" ;; esac
+        done)
+    [ -n "$part" ] || [ "$name" != MorvaLauncher.exe ] || part=", in the PE headers"
+    fail "$name differs between the builds from byte $at$part"
 done
 (cd "$first/build/windows" && sha256sum -c SHA256SUMS) || fail "SHA256SUMS does not check"
 
-# A throwaway certificate for code signing, and a password no build output may show.
-keys=$work/keys
-mkdir -m 700 "$keys"
+# A throwaway code-signing certificate, and a password no build output may show.
+keys=$work/keys tree=$second/build/windows player=$work/player
+mkdir -m 700 "$keys" "$player"
 password=throwaway-$(od -An -N8 -tx8 /dev/urandom | tr -d ' ')
 printf '%s\n' "$password" >"$keys/password"
 printf 'not-%s\n' "$password" >"$keys/wrong"
@@ -77,41 +63,30 @@ openssl req -x509 -newkey rsa:2048 -noenc -keyout "$keys/key.pem" -out "$keys/ce
 openssl pkcs12 -export -inkey "$keys/key.pem" -in "$keys/cert.pem" -out "$keys/signer.p12" \
     -passout "file:$keys/password"
 
-tree=$second/build/windows player=$work/player
-if build "$second" -DMORVA_SIGNING_PKCS12="$keys/signer.p12" \
-    -DMORVA_SIGNING_PASSWORD_FILE="$keys/password"; then
-    # What a player does: the zip unpacked beside SHA256SUMS, both checked.
-    mkdir "$player" && cp "$tree/$zip" "$tree/SHA256SUMS" "$player/"
-    (cd "$player" && cmake -E tar xf "$zip" && sha256sum -c SHA256SUMS) ||
-        fail "the signed zip and its exe do not check against SHA256SUMS"
-    osslsigncode verify -CAfile "$keys/cert.pem" -in "$player/MorvaLauncher.exe" >"$log" 2>&1 &&
-        ok "the signed exe verifies" || { cat "$log"; fail "the signed exe does not verify"; }
-    osslsigncode remove-signature -in "$player/MorvaLauncher.exe" -out "$work/unsigned.exe" \
-        >/dev/null || fail "osslsigncode could not remove the signature"
-    cmp "$work/unsigned.exe" "$tree/bin/MorvaLauncher.exe" &&
-        ok "without its signature the exe is the unsigned program" ||
-        fail "without its signature the exe is not the unsigned program"
-else
-    tail -n 30 "$log"
-    fail "the signed build failed"
-fi
-# expect_failure VARIABLE CMAKE_OPTION...: the build fails and says which variable is wrong.
-expect_failure() {
-    variable=$1
-    shift
-    if build "$second" "$@"; then
+build "$second" -DMORVA_SIGNING_PKCS12="$keys/signer.p12" \
+    -DMORVA_SIGNING_PASSWORD_FILE="$keys/password" || { tail -n 30 "$log"; fail "signed build"; }
+# What a player does: the zip unpacked beside SHA256SUMS, both checked.
+cp "$tree/$zip" "$tree/SHA256SUMS" "$player/"
+(cd "$player" && cmake -E tar xf "$zip" && sha256sum -c SHA256SUMS) || fail "signed SHA256SUMS"
+osslsigncode verify -CAfile "$keys/cert.pem" -in "$player/MorvaLauncher.exe" >"$log" 2>&1 &&
+    ok "the signed exe verifies" || { cat "$log"; fail "the signed exe does not verify"; }
+osslsigncode remove-signature -in "$player/MorvaLauncher.exe" -out "$work/unsigned.exe" \
+    >/dev/null && cmp "$work/unsigned.exe" "$tree/bin/MorvaLauncher.exe" &&
+    ok "without its signature the exe is the unsigned program" ||
+    fail "without its signature the exe is not the unsigned program"
+
+# A wrong password, then a missing file: the build fails naming the variable.
+for wrong in "MORVA_SIGNING_PASSWORD_FILE=$keys/wrong" "MORVA_SIGNING_PKCS12=$keys/missing.p12"; do
+    variable=${wrong%%=*}
+    if build "$second" -D"$wrong"; then
         fail "built with a wrong $variable"
-    elif grep -q "$variable" "$log"; then
-        ok "a wrong $variable fails the build: $(grep -m 1 "$variable" "$log" | sed 's/^ *//')"
+    elif named=$(grep -m 1 -o "[^ ].*$variable.*" "$log"); then
+        ok "a wrong $variable fails the build: $named"
     else
-        tail -n 30 "$log"
-        fail "a wrong $variable fails the build without naming it"
+        tail -n 30 "$log"; fail "a wrong $variable fails the build without naming it"
     fi
-}
-expect_failure MORVA_SIGNING_PASSWORD_FILE -DMORVA_SIGNING_PASSWORD_FILE="$keys/wrong"
-expect_failure MORVA_SIGNING_PKCS12 -DMORVA_SIGNING_PKCS12="$keys/missing.p12" \
-    -DMORVA_SIGNING_PASSWORD_FILE="$keys/password"
-! grep -rqF "$password" "$tree" "$work/outputs" || fail "the password shows in the build tree or its output"
+done
+! grep -rqF "$password" "$tree" "$work/outputs" || fail "the password shows in the build or its log"
 
 [ $failed -eq 0 ] && echo "release checks: all passed"
 exit $failed
