@@ -9,7 +9,8 @@ include(${SETTINGS})
 
 file(REMOVE ${STAGED} ${STAGED}.signing)
 if(NOT MORVA_SIGNING_PKCS12)
-    execute_process(COMMAND ${CMAKE_COMMAND} -E copy ${PROGRAM} ${STAGED} COMMAND_ERROR_IS_FATAL ANY)
+    execute_process(COMMAND ${CMAKE_COMMAND} -E copy ${PROGRAM} ${STAGED}
+        COMMAND_ERROR_IS_FATAL ANY)
     return()
 endif()
 

@@ -6,8 +6,8 @@ under which umask or time zone it is made.
 
 Each file goes in under its own name, in the order given. Every field the zip records for it is
 fixed: the date, MS-DOS as the system that made it (so no Unix mode, owner or extra time fields),
-the archive attribute alone, deflate at the highest level. The zip is written beside ZIP first, then renamed,
-so a failed run leaves no half-written zip behind.
+the archive attribute alone, deflate at the highest level. The zip is written beside ZIP first,
+then renamed, so a failed run leaves no half-written zip behind.
 """
 import os
 import sys
