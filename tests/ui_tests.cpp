@@ -22,7 +22,9 @@ const ShellCall singlePlay =
 const ShellCall multiPlay = shellExecuteCall("D:\\GAME\\setup.exe", "/xmorva.con /gmorva.grp");
 const ShellCall readme = shellExecuteCall("D:\\GAME\\Morva.txt", "");
 
-void sendKeys(std::initializer_list<std::pair<WORD, bool>> keys) {
+using Keys = std::vector<std::pair<WORD, bool>>;
+
+void sendKeys(const Keys& keys) {
     std::vector<INPUT> inputs;
     for (auto [key, down] : keys) {
         INPUT input{};
@@ -125,8 +127,13 @@ protected:
 
     HWND main() const { return form_->handle(); }
     HWND button(const char* name) const { return form_->control(name).window.get(); }
+    // The focus of the test's (the windows') thread, read from any thread.
     std::string focused() const {
-        HWND focus = GetFocus();
+        GUITHREADINFO info{};
+        info.cbSize = sizeof info;
+        info.hwndFocus = reinterpret_cast<HWND>(static_cast<INT_PTR>(0xdeadbeef));
+        GetGUIThreadInfo(thread_, &info);
+        HWND focus = info.hwndFocus;
         if (focus == main())
             return "(the window itself)";
         for (const auto& control : form_->controls())
@@ -149,6 +156,7 @@ protected:
     ScopedShellOperations installed_{shell_};
     Application application_;
     TfrmMain* form_ = nullptr;
+    DWORD thread_ = GetCurrentThreadId();
 };
 
 using Names = std::vector<std::string>;
@@ -324,6 +332,55 @@ TEST_F(MainWindow, UnderTheUnownedBoxTheButtonsStillWork) {
                      messageBoxCall("Cannot find the file...D:\\GAME\\setup.exe", "File Error",
                                     mbIconHand),
                      singlePlay}));
+}
+
+// The keyboard rows again, inside the unowned box's own loop: they reach the main window
+// through its window procedures, never through a loop of ours.
+TEST_F(MainWindow, UnderTheUnownedBoxTheKeyboardStillWorks) {
+    shell_.missingFiles = {"D:\\GAME\\setup.exe"};
+    const Keys tab = {{VK_TAB, true}, {VK_TAB, false}};
+    const struct Row {
+        const char* name;
+        Keys keys;
+        const char* focus;
+    } rows[] = {
+        {"S", {{'S', true}, {'S', false}}, "btnSinglePlay"},
+        {"Alt+S", {{VK_MENU, true}, {'S', true}, {'S', false}, {VK_MENU, false}}, "btnSinglePlay"},
+        {"Tab", tab, "btnMultiPlay"},
+        {"Shift+Tab", {{VK_SHIFT, true}, tab[0], tab[1], {VK_SHIFT, false}}, "btnSinglePlay"},
+        {"Right", {{VK_RIGHT, true}, {VK_RIGHT, false}}, "btnMultiPlay"},
+        {"Left", {{VK_LEFT, true}, {VK_LEFT, false}}, "btnSinglePlay"},
+        {"Enter", {{VK_RETURN, true}, {VK_RETURN, false}}, "btnSinglePlay"},
+    };
+    std::string activated;
+    std::vector<std::string> focus;
+    SeenBox box = watchMessageBox(
+        GetCurrentThreadId(), "File Error", [&] { press('M'); }, std::chrono::seconds(30),
+        [&](HWND box) {
+            SetWindowPos(box, nullptr, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+            // The main window active again: a click on the artwork, which does nothing.
+            POINT artwork{120, 70};
+            ClientToScreen(main(), &artwork);
+            SetCursorPos(artwork.x, artwork.y);
+            Sleep(200);
+            sendButtons({MOUSEEVENTF_LEFTDOWN, MOUSEEVENTF_LEFTUP});
+            Sleep(500);
+            activated = focused();
+            for (const Row& row : rows) {
+                sendKeys(row.keys);
+                Sleep(400);
+                focus.push_back(focused());
+            }
+        });
+    ASSERT_TRUE(box.found);
+    EXPECT_EQ(activated, "btnSinglePlay") << "a later activation";
+    for (size_t i = 0; i < focus.size(); ++i)
+        EXPECT_EQ(focus[i], rows[i].focus) << "after " << rows[i].name;
+    EXPECT_EQ(shell_.calls,
+              (Calls{multiPlay,
+                     messageBoxCall("Cannot find the file...D:\\GAME\\setup.exe", "File Error",
+                                    mbIconHand),
+                     singlePlay, singlePlay, singlePlay}));
 }
 
 TEST_F(MainWindow, MinimiseHidesItAndRestoreBringsItBackFocused) {

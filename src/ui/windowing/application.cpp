@@ -1,0 +1,223 @@
+// The application object: the title, the zero-size window that carries the taskbar button and
+// owns every form, the message loops' dispatch, the application-owned box and the exception
+// box, minimising and restoring.
+#include "windowing/support.h"
+
+#include "shell_operations.h"
+
+#include <commctrl.h>
+
+namespace {
+
+Application* currentApplication = nullptr;
+
+} // namespace
+
+Application::Application() {
+    currentApplication = this;
+}
+
+Application::~Application() {
+    forms_.clear();
+    window_.reset();
+    if (currentApplication == this)
+        currentApplication = nullptr;
+}
+
+Application& Application::instance() {
+    return *currentApplication;
+}
+
+void Application::initialize(HINSTANCE instance, int icon) {
+    instance_ = instance;
+    INITCOMMONCONTROLSEX controls{sizeof controls, ICC_STANDARD_CLASSES};
+    InitCommonControlsEx(&controls);
+    registerClass(instance, "TApplication", &Application::windowProc, 0);
+    // Zero-sized at the centre of the screen: never seen, but visible, so it carries the
+    // taskbar button.
+    HWND window =
+        CreateWindowExA(0, "TApplication", title_.c_str(),
+                        WS_POPUP | WS_CAPTION | WS_CLIPSIBLINGS | WS_SYSMENU | WS_MINIMIZEBOX,
+                        GetSystemMetrics(SM_CXSCREEN) / 2, GetSystemMetrics(SM_CYSCREEN) / 2, 0, 0,
+                        nullptr, nullptr, instance, this);
+    // window_ holds the handle from WM_NCCREATE on.
+    if (!window)
+        throw WindowsError("Cannot create the application window");
+    if (icon) {
+        bigIcon_ = loadIcon(instance, icon, GetSystemMetrics(SM_CXICON));
+        SendMessageA(window, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(bigIcon_.get()));
+    }
+}
+
+void Application::setTitle(const std::string& title) {
+    title_ = title;
+    if (window_)
+        SetWindowTextA(window_.get(), title.c_str());
+}
+
+void Application::formCreated(Form& form) {
+    if (!mainForm_)
+        mainForm_ = &form;
+}
+
+void Application::run() {
+    STARTUPINFOA startup{};
+    startup.cb = sizeof startup;
+    GetStartupInfoA(&startup);
+    start((startup.dwFlags & STARTF_USESHOWWINDOW) ? startup.wShowWindow : SW_SHOWNORMAL);
+    MSG message;
+    while (GetMessageA(&message, nullptr, 0, 0) > 0)
+        dispatch(message);
+    terminated_ = true;
+}
+
+void Application::start(int showCommand) {
+    if (!mainForm_)
+        throw WindowsError("No main window");
+    HWND main = mainForm_->handle();
+    if (showCommand == SW_SHOWMINNOACTIVE) {
+        // Minimised: only the taskbar button; the main window comes with the first restore.
+        ShowWindow(handle(), SW_SHOWMINNOACTIVE);
+        hiddenByMinimize_ = {main};
+        return;
+    }
+    ShowWindow(handle(), SW_SHOWNA);
+    ShowWindow(main, showCommand == SW_SHOWMAXIMIZED ? SW_SHOWMAXIMIZED : SW_SHOWNORMAL);
+    SetForegroundWindow(main);
+}
+
+bool Application::processMessages() {
+    MSG message;
+    while (!terminated_ && PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+        if (message.message == WM_QUIT) {
+            terminated_ = true;
+            break;
+        }
+        dispatch(message);
+    }
+    return !terminated_;
+}
+
+void Application::terminate() {
+    PostQuitMessage(0);
+}
+
+void Application::dispatch(MSG& message) {
+    // Only dispatches: the keyboard model is in the window procedures, since a message box's
+    // loop dispatches our windows' keys without ever calling this.
+    guarded([&] {
+        TranslateMessage(&message);
+        DispatchMessageA(&message);
+    });
+}
+
+std::vector<HWND> Application::disableOtherWindows(HWND except) {
+    struct Search {
+        HWND except;
+        std::vector<HWND> found;
+    } search{except, {}};
+    EnumThreadWindows(
+        GetCurrentThreadId(),
+        [](HWND window, LPARAM context) -> BOOL {
+            auto* search = reinterpret_cast<Search*>(context);
+            if (window != search->except && IsWindowVisible(window) && IsWindowEnabled(window))
+                search->found.push_back(window);
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&search));
+    for (HWND window : search.found)
+        EnableWindow(window, FALSE);
+    return search.found;
+}
+
+void Application::messageBox(const std::string& text, const std::string& caption, unsigned flags) {
+    HWND previousActive = GetActiveWindow();
+    std::vector<HWND> disabled = disableOtherWindows(nullptr);
+    MessageBoxA(handle(), text.c_str(), caption.c_str(), flags);
+    for (HWND window : disabled)
+        EnableWindow(window, TRUE);
+    if (previousActive && IsWindow(previousActive))
+        SetActiveWindow(previousActive);
+}
+
+void Application::showException(const std::exception& error) {
+    messageBox(exceptionBoxText(error.what()), title_, MB_ICONHAND);
+}
+
+std::optional<std::string> Application::exeName() const {
+    return shellOperations().executablePath();
+}
+
+void Application::minimize() {
+    // Wine leaves owned windows on screen when their owner is minimised: hide them ourselves.
+    for (const auto& form : forms_) {
+        if (IsWindowVisible(form->handle())) {
+            hiddenByMinimize_.push_back(form->handle());
+            ShowWindow(form->handle(), SW_HIDE);
+        }
+    }
+    ShowWindow(handle(), SW_MINIMIZE);
+}
+
+void Application::restore() {
+    ShowWindow(handle(), SW_RESTORE);
+    std::vector<HWND> hidden;
+    hidden.swap(hiddenByMinimize_);
+    for (HWND window : hidden)
+        ShowWindow(window, SW_SHOW);
+    HWND active = lastActive_ ? lastActive_->handle() : mainForm_ ? mainForm_->handle() : nullptr;
+    if (active && IsWindowVisible(active)) {
+        SetForegroundWindow(active);
+        SetActiveWindow(active);
+    }
+}
+
+LRESULT CALLBACK Application::windowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    return routeMessage(window, message, wParam, lParam, &Application::window_,
+                        &Application::handleMessage);
+}
+
+LRESULT Application::handleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+    HWND window = handle();
+    switch (message) {
+    case WM_SYSCOMMAND:
+        // The taskbar button's commands arrive here.
+        switch (wParam & 0xFFF0) {
+        case SC_MINIMIZE:
+            minimize();
+            return 0;
+        case SC_RESTORE:
+            restore();
+            return 0;
+        case SC_CLOSE:
+            if (mainForm_)
+                mainForm_->close();
+            return 0;
+        }
+        break;
+    case WM_CLOSE:
+        if (mainForm_)
+            mainForm_->close();
+        return 0;
+    case WM_GETMINMAXINFO:
+        // Stays zero-sized whatever the caption's minimum would be.
+        reinterpret_cast<MINMAXINFO*>(lParam)->ptMinTrackSize = {0, 0};
+        return 0;
+    case WM_ACTIVATE:
+        // Activated itself (a box it owned has closed): hand the activation on to the form.
+        if (LOWORD(wParam) != WA_INACTIVE && !HIWORD(wParam) && lastActive_ &&
+            IsWindowVisible(lastActive_->handle()) && IsWindowEnabled(lastActive_->handle())) {
+            SetActiveWindow(lastActive_->handle());
+            return 0;
+        }
+        break;
+    }
+    return DefWindowProcA(window, message, wParam, lParam);
+}
+
+// --- The seam's application-owned box -------------------------------------------------------
+
+void ApplicationShellOperations::appMessageBox(const std::string& text, const std::string& caption,
+                                               unsigned flags) {
+    Application::instance().messageBox(text, caption, flags);
+}

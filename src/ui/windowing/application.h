@@ -1,0 +1,111 @@
+// The application object (application.cpp): the title, the zero-size window that carries the
+// taskbar button and owns every form, the message loop, the application-owned box, minimising
+// and restoring, and the exception box every dispatch point shows what it caught in.
+#pragma once
+
+#include "shell_operations_win32.h"
+#include "windowing/form.h"
+
+#include <windows.h>
+
+#include <exception>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+// A Win32 call the program cannot go on without failed.
+class WindowsError : public std::exception {
+public:
+    explicit WindowsError(std::string message) : message_(std::move(message)) {}
+    const char* what() const noexcept override { return message_.c_str(); }
+
+private:
+    std::string message_;
+};
+
+// One per process: holds the title and a zero-size window of its own that carries the taskbar
+// button and owns every form.
+class Application {
+public:
+    Application();
+    ~Application();
+    Application(const Application&) = delete;
+    Application& operator=(const Application&) = delete;
+
+    static Application& instance();
+
+    // `icon`: the resource id of the taskbar button's icon, 0 for none.
+    void initialize(HINSTANCE instance, int icon = 0);
+    HINSTANCE moduleInstance() const { return instance_; }
+    void setTitle(const std::string& title);
+    const std::string& title() const { return title_; }
+    HWND handle() const { return window_.get(); }
+
+    // Creates a form; the first one created is the main window.
+    template <class F> F& createForm() {
+        auto form = std::make_unique<F>();
+        F& created = *form;
+        forms_.push_back(std::move(form));
+        return created;
+    }
+    Form* mainForm() const { return mainForm_; }
+
+    // Shows the main window as the start-up show command says, then dispatches messages until
+    // terminated.
+    void run();
+    void start(int showCommand);
+    // Dispatches every pending message; false once the application is terminating.
+    bool processMessages();
+    void terminate();
+    bool terminated() const { return terminated_; }
+
+    // A message box modal to all of the program's windows, owned by the application's window.
+    void messageBox(const std::string& text, const std::string& caption, unsigned flags);
+    void showException(const std::exception& error);
+    // The running executable's full path; nothing when it was too long to read whole.
+    std::optional<std::string> exeName() const;
+
+    void minimize();
+    void restore();
+
+private:
+    friend class Form;
+    void formCreated(Form& form);
+    void formActivated(Form& form) { lastActive_ = &form; }
+    void dispatch(MSG& message);
+    static LRESULT CALLBACK windowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+    LRESULT handleMessage(UINT message, WPARAM wParam, LPARAM lParam);
+    // Disables every other visible, enabled top-level window of this thread; returns them.
+    std::vector<HWND> disableOtherWindows(HWND except);
+
+    HINSTANCE instance_ = nullptr;
+    std::string title_;
+    UniqueHwnd window_;
+    UniqueIcon bigIcon_;
+    std::vector<std::unique_ptr<Form>> forms_;
+    Form* mainForm_ = nullptr;
+    Form* lastActive_ = nullptr;
+    std::vector<HWND> hiddenByMinimize_;
+    bool terminated_ = false;
+};
+
+// Runs `body`, showing anything it throws in the exception box: no C++ exception may unwind
+// through a Windows callback or loop.
+template <class Body> void guarded(Body&& body) noexcept {
+    try {
+        body();
+    } catch (const std::exception& error) {
+        Application::instance().showException(error);
+    } catch (...) {
+        Application::instance().showException(WindowsError("Unknown exception"));
+    }
+}
+
+// The program's platform seam: the Win32 backend with its application-owned box bound to the
+// application object.
+class ApplicationShellOperations : public Win32ShellOperations {
+public:
+    void appMessageBox(const std::string& text, const std::string& caption,
+                       unsigned flags) override;
+};

@@ -1,0 +1,215 @@
+// The keyboard and focus model of our forms: where the focus goes on activation, Tab and the
+// arrows in tab order, Enter and Escape, accelerator letters with and without Alt, the default
+// button's look and the keyboard cues. It lives in the window procedures (the form's, and its
+// buttons' through a subclass), so it holds in whichever loop dispatches the keys: ours, a modal
+// form's, or a message box's, which never calls a loop of ours.
+#include "windowing/support.h"
+
+#include <commctrl.h>
+
+#include <algorithm>
+#include <cctype>
+
+namespace {
+
+constexpr UINT_PTR buttonKeysId = 1;
+
+} // namespace
+
+void Form::keepButtonKeys(HWND button) {
+    // Needs common controls 6, which the program's manifest asks for.
+    if (!SetWindowSubclass(button, &Form::buttonProc, buttonKeysId,
+                           reinterpret_cast<DWORD_PTR>(this)))
+        throw WindowsError("Cannot subclass a button");
+}
+
+LRESULT CALLBACK Form::buttonProc(HWND button, UINT message, WPARAM wParam, LPARAM lParam,
+                                  UINT_PTR id, DWORD_PTR form) {
+    // Removed before the button is gone, as SetWindowSubclass's documentation asks.
+    if (message == WM_NCDESTROY)
+        RemoveWindowSubclass(button, &Form::buttonProc, id);
+    bool handled = false;
+    guarded([&] { handled = reinterpret_cast<Form*>(form)->key(message, wParam); });
+    return handled ? 0 : DefSubclassProc(button, message, wParam, lParam);
+}
+
+bool Form::key(UINT message, WPARAM key) {
+    if (!IsWindowEnabled(handle()))
+        return false;
+    switch (message) {
+    case WM_KEYDOWN:
+        return keyDown(key);
+    case WM_SYSKEYDOWN:
+        // Alt shows the underlines; the key itself still goes to the system, which needs to see
+        // it to know that Alt was not tapped alone (no armed menu bar afterwards).
+        if (key == VK_MENU)
+            showKeyboardCues();
+        return false;
+    case WM_CHAR:
+        // What TranslateMessage makes of Enter, Tab and Escape, which keyDown has handled.
+        if (key == '\r' || key == '\t' || key == VK_ESCAPE)
+            return true;
+        return runAccelerator(static_cast<char>(key), false);
+    case WM_SYSCHAR:
+        // Handled here, Alt+letter never reaches the menu bar's own keyboard handling.
+        return runAccelerator(static_cast<char>(key), true);
+    }
+    return false;
+}
+
+bool Form::keyDown(WPARAM key) {
+    switch (key) {
+    case VK_TAB:
+        showKeyboardCues();
+        moveFocus(GetKeyState(VK_SHIFT) < 0 ? -1 : 1, true);
+        return true;
+    case VK_RIGHT:
+    case VK_DOWN:
+        showKeyboardCues();
+        moveFocus(1, false);
+        return true;
+    case VK_LEFT:
+    case VK_UP:
+        showKeyboardCues();
+        moveFocus(-1, false);
+        return true;
+    case VK_RETURN: {
+        Control* focused = focusedControl();
+        if (focused && focused->isButton()) {
+            clickControl(*focused);
+        } else {
+            for (const auto& control : controls_)
+                if (control->isDefault && IsWindowEnabled(control->window.get())) {
+                    clickControl(*control);
+                    break;
+                }
+        }
+        return true;
+    }
+    case VK_ESCAPE:
+        for (const auto& control : controls_)
+            if (control->isCancel) {
+                clickControl(*control);
+                break;
+            }
+        return true;
+    }
+    return false;
+}
+
+void Form::activated() {
+    if (!activatedOnce_) {
+        activatedOnce_ = true;
+        if (onActivate_) {
+            onActivate_();
+            // A handler that cleared the active control leaves the focus on the window itself.
+            if (!activeControl_) {
+                SetFocus(handle());
+                updateDefaultLook();
+                return;
+            }
+        }
+    }
+    if (!activeControl_) {
+        std::vector<Control*> order = tabOrder();
+        if (!order.empty())
+            activeControl_ = order.front();
+    }
+    SetFocus(activeControl_ ? activeControl_->window.get() : handle());
+    updateDefaultLook();
+}
+
+void Form::setActiveControl(Control* control) {
+    activeControl_ = control;
+    if (control && GetActiveWindow() == handle())
+        focusControl(control);
+}
+
+Control* Form::focusedControl() const {
+    return controlOf(GetFocus());
+}
+
+std::vector<Control*> Form::tabOrder() const {
+    std::vector<Control*> order;
+    for (const auto& control : controls_)
+        if (control->focusable() && IsWindowVisible(control->window.get()) &&
+            IsWindowEnabled(control->window.get()))
+            order.push_back(control.get());
+    std::stable_sort(order.begin(), order.end(),
+                     [](const Control* a, const Control* b) { return a->tabOrder < b->tabOrder; });
+    return order;
+}
+
+void Form::focusControl(Control* control) {
+    if (control && control->window)
+        SetFocus(control->window.get());
+}
+
+void Form::moveFocus(int step, bool fromNone) {
+    std::vector<Control*> order = tabOrder();
+    if (order.empty())
+        return;
+    Control* current = focusedControl();
+    auto position = std::find(order.begin(), order.end(), current);
+    if (position == order.end()) {
+        if (fromNone)
+            focusControl(step > 0 ? order.front() : order.back());
+        return;
+    }
+    int count = static_cast<int>(order.size());
+    int index = static_cast<int>(position - order.begin());
+    focusControl(order[(index + step + count) % count]);
+}
+
+void Form::updateDefaultLook() {
+    // The focused push button is drawn as the default one; with none focused, the form's
+    // default button is.
+    Control* focused = focusedControl();
+    bool buttonFocused = focused && focused->isButton();
+    for (const auto& control : controls_) {
+        if (!control->isButton())
+            continue;
+        bool asDefault = buttonFocused ? control.get() == focused : control->isDefault;
+        if (control->drawnAsDefault == asDefault)
+            continue;
+        control->drawnAsDefault = asDefault;
+        if (control->kind == ControlKind::pushButton)
+            SendMessageA(control->window.get(), BM_SETSTYLE,
+                         (asDefault ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON) | BS_NOTIFY, TRUE);
+        else
+            InvalidateRect(control->window.get(), nullptr, FALSE);
+    }
+}
+
+void Form::showKeyboardCues() {
+    SendMessageA(handle(), WM_CHANGEUISTATE, MAKEWPARAM(UIS_CLEAR, UISF_HIDEACCEL | UISF_HIDEFOCUS),
+                 0);
+}
+
+bool Form::runAccelerator(char letter, bool withAlt) {
+    char key = static_cast<char>(std::toupper(static_cast<unsigned char>(letter)));
+    if (!withAlt) {
+        HWND focus = GetFocus();
+        if (focus && focus != handle() &&
+            (SendMessageA(focus, WM_GETDLGCODE, 0, 0) & DLGC_WANTCHARS))
+            return false;
+    }
+    for (const auto& control : controls_) {
+        if (control->accelerator == key && control->accelerator != 0 &&
+            (!control->window || IsWindowEnabled(control->window.get()))) {
+            showKeyboardCues();
+            clickControl(*control);
+            return true;
+        }
+    }
+    if (withAlt) {
+        for (const MenuItem& item : menu_) {
+            if (item.accelerator == key && item.accelerator != 0) {
+                if (item.onClick)
+                    item.onClick();
+                return true;
+            }
+        }
+    }
+    return false;
+}

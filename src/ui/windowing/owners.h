@@ -1,0 +1,61 @@
+// Owners: one small type per handle kind, so every window, GDI object, icon, menu and DC the
+// windowing layer makes is released on every path. A raw handle is a borrowed one.
+#pragma once
+
+#include <windows.h>
+
+#include <memory>
+#include <type_traits>
+
+template <class Handle, auto Close> struct HandleCloser {
+    void operator()(Handle handle) const { Close(handle); }
+};
+template <class Handle, auto Close>
+using UniqueHandle = std::unique_ptr<std::remove_pointer_t<Handle>, HandleCloser<Handle, Close>>;
+
+using UniqueHwnd = UniqueHandle<HWND, &::DestroyWindow>;
+using UniqueFont = UniqueHandle<HFONT, &::DeleteObject>;
+using UniqueBitmap = UniqueHandle<HBITMAP, &::DeleteObject>;
+using UniqueBrush = UniqueHandle<HBRUSH, &::DeleteObject>;
+using UniqueIcon = UniqueHandle<HICON, &::DestroyIcon>;
+using UniqueMenu = UniqueHandle<HMENU, &::DestroyMenu>;
+
+// A window's DC for the scope.
+class ScopedGetDC {
+public:
+    explicit ScopedGetDC(HWND window) : window_(window), dc_(GetDC(window)) {}
+    ~ScopedGetDC() { ReleaseDC(window_, dc_); }
+    ScopedGetDC(const ScopedGetDC&) = delete;
+    ScopedGetDC& operator=(const ScopedGetDC&) = delete;
+    operator HDC() const { return dc_; }
+
+private:
+    HWND window_;
+    HDC dc_;
+};
+
+// A memory DC compatible with another, for the scope.
+class ScopedMemoryDC {
+public:
+    explicit ScopedMemoryDC(HDC compatible) : dc_(CreateCompatibleDC(compatible)) {}
+    ~ScopedMemoryDC() { DeleteDC(dc_); }
+    ScopedMemoryDC(const ScopedMemoryDC&) = delete;
+    ScopedMemoryDC& operator=(const ScopedMemoryDC&) = delete;
+    operator HDC() const { return dc_; }
+
+private:
+    HDC dc_;
+};
+
+// Selects a GDI object into a DC and puts the previous one back at the end of the scope.
+class ScopedSelectObject {
+public:
+    ScopedSelectObject(HDC dc, HGDIOBJ object) : dc_(dc), previous_(SelectObject(dc, object)) {}
+    ~ScopedSelectObject() { SelectObject(dc_, previous_); }
+    ScopedSelectObject(const ScopedSelectObject&) = delete;
+    ScopedSelectObject& operator=(const ScopedSelectObject&) = delete;
+
+private:
+    HDC dc_;
+    HGDIOBJ previous_; // borrowed: the DC's own
+};

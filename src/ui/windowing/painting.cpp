@@ -1,0 +1,109 @@
+// Painting: the form's background, its windowless labels and pictures, and the owner-drawn
+// glyph button.
+#include "windowing/support.h"
+
+namespace {
+
+constexpr int glyphSize = 18;
+constexpr int glyphSpacing = 4;
+
+// Draws a glyph whose bottom-left pixel gives the transparent colour.
+void drawGlyph(HDC dc, HBITMAP glyph, const RECT& target) {
+    BITMAP info{};
+    GetObject(glyph, sizeof info, &info);
+    ScopedMemoryDC memory(dc);
+    ScopedSelectObject selected(memory, glyph);
+    COLORREF transparent = GetPixel(memory, 0, info.bmHeight - 1);
+    TransparentBlt(dc, target.left, target.top, target.right - target.left,
+                   target.bottom - target.top, memory, 0, 0, info.bmWidth, info.bmHeight,
+                   transparent);
+}
+
+} // namespace
+
+void Form::eraseBackground(HDC dc) {
+    RECT client;
+    GetClientRect(handle(), &client);
+    FillRect(dc, &client, backgroundBrush_.get());
+}
+
+void Form::paint() {
+    PAINTSTRUCT paint;
+    HDC dc = BeginPaint(handle(), &paint);
+    for (const auto& control : controls_) {
+        const RECT& r = control->bounds;
+        if (control->kind == ControlKind::picture) {
+            if (control->icon) {
+                DrawIconEx(dc, r.left, r.top, control->icon.get(), r.right - r.left,
+                           r.bottom - r.top, 0, nullptr, DI_NORMAL);
+            } else if (control->bitmap) {
+                BITMAP info{};
+                GetObject(control->bitmap.get(), sizeof info, &info);
+                ScopedMemoryDC memory(dc);
+                ScopedSelectObject selected(memory, control->bitmap.get());
+                SetStretchBltMode(dc, HALFTONE);
+                StretchBlt(dc, r.left, r.top, r.right - r.left, r.bottom - r.top, memory, 0, 0,
+                           info.bmWidth, info.bmHeight, SRCCOPY);
+            }
+        } else if (control->kind == ControlKind::label) {
+            UniqueBrush brush(CreateSolidBrush(control->background));
+            FillRect(dc, &r, brush.get());
+            ScopedSelectObject font(dc, control->ownFont ? control->ownFont.get() : font_.get());
+            SetTextColor(dc, control->fontColour);
+            SetBkMode(dc, TRANSPARENT);
+            RECT text = r;
+            DrawTextA(dc, control->caption.c_str(), static_cast<int>(control->caption.size()),
+                      &text, DT_SINGLELINE | DT_NOPREFIX | DT_NOCLIP);
+        }
+    }
+    EndPaint(handle(), &paint);
+}
+
+void Form::drawGlyphButton(const DRAWITEMSTRUCT& item) {
+    Control* control = controlOf(item.hwndItem);
+    if (!control)
+        return;
+    HDC dc = item.hDC;
+    RECT r = item.rcItem;
+    bool pushed = item.itemState & ODS_SELECTED;
+    bool disabled = item.itemState & ODS_DISABLED;
+    FillRect(dc, &r, GetSysColorBrush(COLOR_BTNFACE));
+    if (control->drawnAsDefault) {
+        FrameRect(dc, &r, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
+        InflateRect(&r, -1, -1);
+    }
+    DrawFrameControl(dc, &r, DFC_BUTTON, DFCS_BUTTONPUSH | (pushed ? DFCS_PUSHED : 0));
+
+    // The glyph left of the caption, the pair centred; pressed, both move down and right.
+    HFONT font = control->ownFont ? control->ownFont.get() : font_.get();
+    SIZE text = textExtent(dc, font, control->caption);
+    int glyph = scaleValue(glyphSize, measuredTextHeight_);
+    int spacing = scaleValue(glyphSpacing, measuredTextHeight_);
+    int shift = pushed ? 1 : 0;
+    int left = r.left + (r.right - r.left - (glyph + spacing + text.cx)) / 2 + shift;
+    int middle = (r.top + r.bottom) / 2 + shift;
+    RECT glyphRect{left, middle - glyph / 2, left + glyph, middle - glyph / 2 + glyph};
+    drawGlyph(dc, disabled ? control->disabledBitmap.get() : control->bitmap.get(), glyphRect);
+
+    RECT textRect{left + glyph + spacing, r.top + shift, r.right, r.bottom + shift};
+    UINT format = DT_SINGLELINE | DT_VCENTER | (keyboardCuesHidden(handle()) ? DT_HIDEPREFIX : 0);
+    ScopedSelectObject selected(dc, font);
+    SetBkMode(dc, TRANSPARENT);
+    if (disabled) {
+        // Embossed, as the system draws disabled text.
+        RECT highlight = textRect;
+        OffsetRect(&highlight, 1, 1);
+        SetTextColor(dc, GetSysColor(COLOR_BTNHIGHLIGHT));
+        DrawTextA(dc, control->caption.c_str(), -1, &highlight, format);
+        SetTextColor(dc, GetSysColor(COLOR_GRAYTEXT));
+    } else {
+        SetTextColor(dc, GetSysColor(COLOR_BTNTEXT));
+    }
+    DrawTextA(dc, control->caption.c_str(), -1, &textRect, format);
+
+    if ((item.itemState & ODS_FOCUS) && !(item.itemState & ODS_NOFOCUSRECT)) {
+        RECT focus = r;
+        InflateRect(&focus, -3, -3);
+        DrawFocusRect(dc, &focus);
+    }
+}

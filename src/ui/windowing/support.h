@@ -1,0 +1,45 @@
+// Win32 helpers the windowing layer's rooms share: colours, fonts, window classes, resources,
+// and the routing of a window's messages to the object it was created for.
+#pragma once
+
+#include "windowing.h"
+
+#include <string>
+#include <string_view>
+
+COLORREF colourOf(Colour colour);
+UniqueFont createFont(std::string_view face, int pixelHeight);
+SIZE textExtent(HDC dc, HFONT font, const std::string& text);
+void registerClass(HINSTANCE instance, const std::string& name, WNDPROC procedure, UINT style);
+UniqueIcon loadIcon(HINSTANCE instance, int id, int size);
+UniqueBitmap loadBitmap(HINSTANCE instance, int id);
+bool isIconResource(HINSTANCE instance, int id);
+bool keyboardCuesHidden(HWND window);
+
+// The client point a mouse message carries.
+inline POINT pointOf(LPARAM lParam) {
+    return {static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))};
+}
+
+// The object a window is created for comes as its creation parameter: from WM_NCCREATE on it
+// owns the handle (`handle`) and its `handler` gets every message, guarded, until WM_NCDESTROY.
+template <class Owner>
+LRESULT routeMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam,
+                     UniqueHwnd Owner::*handle, LRESULT (Owner::*handler)(UINT, WPARAM, LPARAM)) {
+    if (message == WM_NCCREATE) {
+        auto* owner = static_cast<Owner*>(reinterpret_cast<CREATESTRUCTA*>(lParam)->lpCreateParams);
+        SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(owner));
+        (owner->*handle).reset(window);
+    }
+    auto* owner = reinterpret_cast<Owner*>(GetWindowLongPtrA(window, GWLP_USERDATA));
+    if (!owner)
+        return DefWindowProcA(window, message, wParam, lParam);
+    if (message == WM_NCDESTROY) {
+        SetWindowLongPtrA(window, GWLP_USERDATA, 0);
+        (void)(owner->*handle).release(); // already on its way out
+        return DefWindowProcA(window, message, wParam, lParam);
+    }
+    LRESULT result = 0;
+    guarded([&] { result = (owner->*handler)(message, wParam, lParam); });
+    return result;
+}
