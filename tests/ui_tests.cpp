@@ -657,6 +657,19 @@ TEST_F(AboutDialog, LinkClickOpensTheWebPageAndTheDialogStays) {
     EXPECT_TRUE(stillOpen);
 }
 
+TEST_F(AboutDialog, LinkDoubleClickIsOneClick) {
+    openWithAltA([&] {
+        POINT link = onScreen(centreOf(bounds("lblLink2URL")));
+        SetCursorPos(link.x, link.y);
+        Sleep(200);
+        sendButtons({MOUSEEVENTF_LEFTDOWN, MOUSEEVENTF_LEFTUP, MOUSEEVENTF_LEFTDOWN,
+                     MOUSEEVENTF_LEFTUP});
+        Sleep(300);
+        key(VK_RETURN);
+    });
+    EXPECT_EQ(shell_.calls, Calls{shellExecuteCall("https://quillet.example.org/", "")});
+}
+
 TEST_F(AboutDialog, ReopensWhereItWasDragged) {
     RECT first{}, dragged{}, reopened{};
     openWithAltA([&] {

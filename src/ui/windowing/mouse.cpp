@@ -26,8 +26,9 @@ void Form::mouseUp(POINT point) {
 }
 
 void Form::doubleClick(POINT point) {
+    // The second press of a double-click is no click of its own: its release clicks nothing.
+    pressed_ = nullptr;
     Control* control = controlAt(point);
-    pressed_ = control;
     if (control && control->onDblClick)
         control->onDblClick();
 }
