@@ -69,6 +69,9 @@ TEST_F(RealShell, ProgramStartedWithEmptyParametersGetsNoArguments) {
     std::vector<StandInStart> starts = package_.waitForStarts(1);
     ASSERT_EQ(starts.size(), 1u);
     EXPECT_EQ(starts[0].arguments, "");
+    // COM came first, in the apartment the shell asks for: initialised already.
+    EXPECT_EQ(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED), S_FALSE);
+    CoUninitialize();
 }
 
 TEST_F(RealShell, MissingSetupShowsTheFileErrorBox) {
