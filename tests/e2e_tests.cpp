@@ -57,6 +57,7 @@ struct FolderShape {
     UINT codePage = 0; // the ANSI code page the leaf's bytes are written in, when not ASCII
     char drive = 0;    // a drive letter mapped to the folder: started at its root
     size_t length = 0; // the current directory's exact length, when it matters
+    bool plantedDll = false; // an msimg32.dll of ours beside the launcher, loaded as on Windows
 };
 
 const FolderShape folderShapes[] = {
@@ -74,6 +75,7 @@ const FolderShape folderShapes[] = {
     // "Morva \xC9l\xE9" is "Morva Élé" in Windows-1252.
     {.name = "FolderNameInCodePage1252", .leaf = "Morva \xC9l\xE9", .codePage = 1252},
     {.name = "DriveRoot", .leaf = "Morva", .drive = 'P'},
+    {.name = "PlantedDll", .leaf = "Morva", .home = LauncherHome::package, .plantedDll = true},
     // Around the limits: the link's target (the directory, a backslash and the 17 characters
     // of MorvaLauncher.exe) fits the link object's 259 up to 241; the game's path (a backslash
     // and duke3d.exe) fits the shell's 259 up to 248; 258 is the longest current directory
@@ -123,13 +125,31 @@ public:
         if (launcher_ != launcherPath() &&
             !CopyFileA(launcherPath().c_str(), launcher_.c_str(), FALSE))
             errors_ += "cannot copy the launcher to " + launcher_ + "; ";
+        if (shape.plantedDll) {
+            if (!CopyFileA((testBinaryDirectory() + "planted\\msimg32.dll").c_str(),
+                           folder_.file("msimg32.dll").c_str(), FALSE))
+                errors_ += "cannot plant msimg32.dll; ";
+            placed_.push_back("msimg32.dll");
+        }
 
-        commands_.push_back(std::make_unique<OpenCommand>(fileTypeOf(".txt"), helper(viewerName)));
+        commands_.push_back(openCommand(fileTypeOf(".txt"), helper(viewerName)));
         for (const char* protocol : {"http", "https"})
-            commands_.push_back(std::make_unique<OpenCommand>(protocol, helper(browserName)));
+            commands_.push_back(openCommand(protocol, helper(browserName)));
+        if (shape.plantedDll) {
+            // Wine's load order for this program as Windows' search order: a DLL beside the
+            // program before the system's. A Windows parent's WINEDLLOVERRIDES never reaches
+            // Wine's loader. Without a theme, Wine's uxtheme (which loads msimg32 ignoring the
+            // default DLL directories) leaves msimg32 to the program itself.
+            commands_.push_back(std::make_unique<RegistryValue>(
+                HKEY_CURRENT_USER, "Software\\Wine\\AppDefaults\\" + shape.exeName + "\\DllOverrides",
+                "msimg32", "native,builtin"));
+            commands_.push_back(std::make_unique<RegistryValue>(
+                HKEY_CURRENT_USER, "Software\\Microsoft\\Windows\\CurrentVersion\\ThemeManager",
+                "ThemeActive", "0"));
+        }
         for (const auto& command : commands_)
-            if (!command->error().empty())
-                errors_ += command->error() + "; ";
+            errors_ += !command ? "no file type for .txt; "
+                                : command->error().empty() ? "" : command->error() + "; ";
 
         if (shape.drive) {
             drive_ = std::make_unique<MappedDrive>(shape.drive, folder_.path());
@@ -175,7 +195,7 @@ private:
     std::vector<std::string> placed_;
     std::unique_ptr<PackageFolder> launcherFolder_;
     std::string launcher_;
-    std::vector<std::unique_ptr<OpenCommand>> commands_;
+    std::vector<std::unique_ptr<RegistryValue>> commands_; // open commands, overrides
     std::string errors_;
     // Declared last: the drive letter goes before the folder it shows.
     std::unique_ptr<MappedDrive> drive_;
@@ -388,6 +408,9 @@ const Case cases[] = {
     {"FolderNameInCodePage1252", key('R'), opens("Morva.txt")},
     {"FolderNameInCodePage1252", key('D'), linkWritten()},
     {"FolderNameInCodePage1252", click("&Desktop Icon"), linkWritten()},
+
+    // The About box draws its glyph with msimg32's TransparentBlt: the system's, not ours.
+    {"PlantedDll", altKey('A'), webPageOpens()},
 
     {"DriveRoot", key('S'), starts("duke3d.exe", gameArguments)},
     {"DriveRoot", click("&Multi Play"), starts("setup.exe", setupArguments)},

@@ -68,16 +68,15 @@ std::string baseDirOf(const std::string& directory) {
     return directory + "\\";
 }
 
-// --- The shell's open commands --------------------------------------------------------------
+// --- Registry values --------------------------------------------------------------------------
 
 namespace {
 
-// A value of a key under HKEY_CLASSES_ROOT; nothing when the key or the value is missing.
-std::optional<std::pair<DWORD, std::vector<BYTE>>> classesValue(const std::string& key,
+// A value of a key; nothing when the key or the value is missing.
+std::optional<std::pair<DWORD, std::vector<BYTE>>> registryValue(HKEY root, const std::string& key,
                                                                  const char* value) {
     HKEY opened = nullptr;
-    if (RegOpenKeyExA(HKEY_CLASSES_ROOT, key.c_str(), 0, KEY_QUERY_VALUE, &opened) !=
-        ERROR_SUCCESS)
+    if (RegOpenKeyExA(root, key.c_str(), 0, KEY_QUERY_VALUE, &opened) != ERROR_SUCCESS)
         return std::nullopt;
     DWORD type = REG_NONE;
     DWORD size = 0;
@@ -102,13 +101,14 @@ std::string asString(const std::vector<BYTE>& data) {
     return text;
 }
 
-LONG setClassesValue(const std::string& key, DWORD type, const std::vector<BYTE>& data) {
+LONG setRegistryValue(HKEY root, const std::string& key, const char* value, DWORD type,
+                      const std::vector<BYTE>& data) {
     HKEY opened = nullptr;
-    LONG status = RegCreateKeyExA(HKEY_CLASSES_ROOT, key.c_str(), 0, nullptr, 0, KEY_SET_VALUE,
-                                  nullptr, &opened, nullptr);
+    LONG status = RegCreateKeyExA(root, key.c_str(), 0, nullptr, 0, KEY_SET_VALUE, nullptr,
+                                  &opened, nullptr);
     if (status != ERROR_SUCCESS)
         return status;
-    status = RegSetValueExA(opened, nullptr, 0, type, data.data(), static_cast<DWORD>(data.size()));
+    status = RegSetValueExA(opened, value, 0, type, data.data(), static_cast<DWORD>(data.size()));
     RegCloseKey(opened);
     return status;
 }
@@ -116,49 +116,54 @@ LONG setClassesValue(const std::string& key, DWORD type, const std::vector<BYTE>
 } // namespace
 
 std::string fileTypeOf(const std::string& extension) {
-    auto type = classesValue(extension, nullptr);
+    auto type = registryValue(HKEY_CLASSES_ROOT, extension, nullptr);
     return type ? asString(type->second) : "";
 }
 
-OpenCommand::OpenCommand(const std::string& className, const std::string& program)
-    : commandKey_(className + "\\shell\\open\\command") {
-    if (className.empty()) {
-        error_ = "no class to point at " + program;
-        return;
-    }
-    if (auto previous = classesValue(commandKey_, nullptr)) {
+RegistryValue::RegistryValue(HKEY root, const std::string& key, const std::string& name,
+                             const std::string& text)
+    : root_(root), key_(key), name_(name) {
+    const char* value = name_.empty() ? nullptr : name_.c_str();
+    if (auto previous = registryValue(root_, key_, value)) {
         hadValue_ = true;
         previousType_ = previous->first;
         previousData_ = previous->second;
     }
-    std::string command = "\"" + program + "\" \"%1\"";
-    std::vector<BYTE> data(command.begin(), command.end());
+    std::vector<BYTE> data(text.begin(), text.end());
     data.push_back(0);
-    LONG status = setClassesValue(commandKey_, REG_SZ, data);
+    LONG status = setRegistryValue(root_, key_, value, REG_SZ, data);
     if (status != ERROR_SUCCESS) {
-        error_ = "cannot set HKCR\\" + commandKey_ + ": error " + std::to_string(status);
+        error_ = "cannot set " + key_ + " " + name_ + ": error " + std::to_string(status);
         return;
     }
     changed_ = true;
-    auto written = classesValue(commandKey_, nullptr);
+    auto written = registryValue(root_, key_, value);
     std::string readBack = written ? asString(written->second) : "(nothing)";
-    if (readBack != command)
-        error_ = "HKCR\\" + commandKey_ + " reads back as " + readBack;
+    if (readBack != text)
+        error_ = key_ + " " + name_ + " reads back as " + readBack;
 }
 
-OpenCommand::~OpenCommand() {
+RegistryValue::~RegistryValue() {
     if (!changed_)
         return;
+    const char* value = name_.empty() ? nullptr : name_.c_str();
     if (hadValue_) {
-        setClassesValue(commandKey_, previousType_, previousData_);
+        setRegistryValue(root_, key_, value, previousType_, previousData_);
         return;
     }
     HKEY opened = nullptr;
-    if (RegOpenKeyExA(HKEY_CLASSES_ROOT, commandKey_.c_str(), 0, KEY_SET_VALUE, &opened) ==
-        ERROR_SUCCESS) {
-        RegDeleteValueA(opened, nullptr);
+    if (RegOpenKeyExA(root_, key_.c_str(), 0, KEY_SET_VALUE, &opened) == ERROR_SUCCESS) {
+        RegDeleteValueA(opened, value);
         RegCloseKey(opened);
     }
+}
+
+std::unique_ptr<RegistryValue> openCommand(const std::string& className,
+                                           const std::string& program) {
+    if (className.empty())
+        return nullptr;
+    return std::make_unique<RegistryValue>(HKEY_CLASSES_ROOT, className + "\\shell\\open\\command",
+                                           "", "\"" + program + "\" \"%1\"");
 }
 
 // --- The launcher process -------------------------------------------------------------------

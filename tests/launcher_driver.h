@@ -9,6 +9,7 @@
 #include <windows.h>
 
 #include <chrono>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -24,27 +25,33 @@ std::string baseDirOf(const std::string& directory);
 // nothing when the extension names none.
 std::string fileTypeOf(const std::string& extension);
 
-// Points the shell's "open" command of one class under HKEY_CLASSES_ROOT, a file type or a
-// protocol ("http"), at `program` with the document or address as its one argument, for its
-// lifetime; the previous command is put back afterwards.
-class OpenCommand {
+// A string value of a registry key, set for its lifetime; the previous value, or its absence, is
+// put back afterwards. `name` empty: the key's default value.
+class RegistryValue {
 public:
-    OpenCommand(const std::string& className, const std::string& program);
-    ~OpenCommand();
-    OpenCommand(const OpenCommand&) = delete;
-    OpenCommand& operator=(const OpenCommand&) = delete;
+    RegistryValue(HKEY root, const std::string& key, const std::string& name,
+                  const std::string& text);
+    ~RegistryValue();
+    RegistryValue(const RegistryValue&) = delete;
+    RegistryValue& operator=(const RegistryValue&) = delete;
 
-    const std::string& error() const { return error_; } // empty once the command is ours
-    const std::string& commandKey() const { return commandKey_; }
+    const std::string& error() const { return error_; } // empty once the value is ours
 
 private:
+    HKEY root_;
+    std::string key_, name_;
     std::string error_;
-    std::string commandKey_; // under HKEY_CLASSES_ROOT
     bool hadValue_ = false;
     DWORD previousType_ = REG_SZ;
     std::vector<BYTE> previousData_;
     bool changed_ = false;
 };
+
+// Points the shell's "open" command of one class under HKEY_CLASSES_ROOT, a file type or a
+// protocol ("http"), at `program` with the document or address as its one argument; null when
+// there is no class.
+std::unique_ptr<RegistryValue> openCommand(const std::string& className,
+                                           const std::string& program);
 
 // A message box of the launcher's, as the test saw it while it was up.
 struct LauncherBox {

@@ -5,7 +5,26 @@
 
 #include <cstdlib>
 
+namespace {
+
+// DLLs loaded from here on, the delay-loaded ones included (their helper calls LoadLibrary),
+// come from the system folder only: the package folder, where players drop mods and patches,
+// is searched first otherwise (SetDefaultDllDirectories). Windows 7 has the call only with
+// update KB2533623: without it the program goes on as before.
+void loadDllsFromTheSystemFolderOnly() {
+    using SetDefaultDllDirectoriesFunction = BOOL(WINAPI*)(DWORD);
+    // Through void(*)(), the one function type every other converts from without a warning.
+    auto setDefaultDllDirectories =
+        reinterpret_cast<SetDefaultDllDirectoriesFunction>(reinterpret_cast<void (*)()>(
+            GetProcAddress(GetModuleHandleA("kernel32.dll"), "SetDefaultDllDirectories")));
+    if (setDefaultDllDirectories)
+        setDefaultDllDirectories(LOAD_LIBRARY_SEARCH_SYSTEM32);
+}
+
+} // namespace
+
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
+    loadDllsFromTheSystemFolderOnly();
     ApplicationShellOperations shell;
     ScopedShellOperations installed(shell);
     Application application;
