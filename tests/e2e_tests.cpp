@@ -764,8 +764,9 @@ TEST(LauncherWindows, MainWindowOwnedByTheApplicationWindowWithItsButtonsAndMenu
 
 // Through CreateProcess's STARTUPINFO, as a shortcut or the shell passes it: a maximised start
 // shows the main window maximised, a minimised one only the taskbar button until the first
-// restore. Either way that first showing activates the window for the first time and leaves
-// no button focused; a later minimise and restore puts the focus on Single Play.
+// restore, any other a normal window. Either way that first showing activates the window for
+// the first time and leaves no button focused; a later minimise and restore puts the focus on
+// Single Play. The taskbar's window stays zero-sized, and no later box inherits the command.
 TEST(LauncherWindows, StartUpShowCommandsAndTheFirstActivation) {
     struct Start {
         const char* name;
@@ -775,8 +776,11 @@ TEST(LauncherWindows, StartUpShowCommandsAndTheFirstActivation) {
     } startsWith[] = {
         {"SW_SHOWMAXIMIZED (3)", SW_SHOWMAXIMIZED, false, true},
         {"SW_SHOWMINNOACTIVE (7)", SW_SHOWMINNOACTIVE, true, false},
+        {"SW_SHOWMINIMIZED (2)", SW_SHOWMINIMIZED, false, false},
     };
-    Package package(folderShapes[0]);
+    const FolderShape& withoutSetup = folderShapes[2];
+    ASSERT_EQ(withoutSetup.name, "WithoutSetup");
+    Package package(withoutSetup);
     ASSERT_EQ(package.error(), "");
     for (const Start& start : startsWith) {
         SCOPED_TRACE(start.name);
@@ -798,6 +802,11 @@ TEST(LauncherWindows, StartUpShowCommandsAndTheFirstActivation) {
             EXPECT_FALSE(IsIconic(app)) << "the application still minimised";
         }
         EXPECT_EQ(IsZoomed(main) != FALSE, start.maximised) << "the main window maximised";
+        // Off screen while minimised, as every minimised window; zero-sized once it is not.
+        RECT appRect{0, 0, -1, -1}; // sentinel: not zero-sized
+        GetWindowRect(app, &appRect);
+        EXPECT_EQ(appRect.right - appRect.left, 0) << "the application window's width";
+        EXPECT_EQ(appRect.bottom - appRect.top, 0) << "the application window's height";
         EXPECT_EQ(launcher.waitForFocus("(main window)"), "(main window)")
             << "no button has the focus after the first activation";
 
@@ -809,6 +818,13 @@ TEST(LauncherWindows, StartUpShowCommandsAndTheFirstActivation) {
         EXPECT_TRUE(launcher.waitUntilVisible(main)) << "the restore left it hidden";
         EXPECT_EQ(launcher.waitForFocus("&Single Play"), "&Single Play")
             << "a later activation focuses Single Play";
+        EXPECT_EQ(launcher.pressKey('M'), "");
+        LauncherBox box = launcher.waitForMessageBox("File Error");
+        RECT boxRect{};
+        GetWindowRect(box.window, &boxRect);
+        EXPECT_FALSE(IsIconic(box.window) || IsZoomed(box.window) || IsRectEmpty(&boxRect))
+            << "the File Error box is not a normal window";
+        EXPECT_EQ(launcher.dismiss(box.window), "");
 
         launcher.postToMain(WM_CLOSE);
         EXPECT_EQ(launcher.waitForExit().value_or(0xDEADBEEF), 0u);

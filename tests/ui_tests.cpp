@@ -384,15 +384,29 @@ TEST_F(MainWindow, UnderTheUnownedBoxTheKeyboardStillWorks) {
 }
 
 TEST_F(MainWindow, MinimiseHidesItAndRestoreBringsItBackFocused) {
-    SendMessageA(main(), WM_SYSCOMMAND, SC_MINIMIZE, 0);
-    settle();
-    EXPECT_FALSE(IsWindowVisible(main()));
-    EXPECT_TRUE(IsIconic(application_.handle()));
-    SendMessageA(application_.handle(), WM_SYSCOMMAND, SC_RESTORE, 0);
-    settle();
-    EXPECT_TRUE(IsWindowVisible(main()));
-    EXPECT_FALSE(IsIconic(application_.handle()));
-    EXPECT_EQ(focused(), "btnSinglePlay") << "a later activation focuses the first button";
+    // The system commands, and ShowWindow on the taskbar's window as another program may call it.
+    HWND app = application_.handle();
+    const struct Path {
+        const char* name;
+        std::function<void()> minimise, restore;
+    } paths[] = {
+        {"system commands", [&] { SendMessageA(main(), WM_SYSCOMMAND, SC_MINIMIZE, 0); },
+         [&] { SendMessageA(app, WM_SYSCOMMAND, SC_RESTORE, 0); }},
+        {"ShowWindow", [&] { ShowWindow(app, SW_MINIMIZE); },
+         [&] { ShowWindow(app, SW_RESTORE); }},
+    };
+    for (const Path& path : paths) {
+        SCOPED_TRACE(path.name);
+        path.minimise();
+        settle();
+        EXPECT_FALSE(IsWindowVisible(main()));
+        EXPECT_TRUE(IsIconic(application_.handle()));
+        path.restore();
+        settle();
+        EXPECT_TRUE(IsWindowVisible(main()));
+        EXPECT_FALSE(IsIconic(application_.handle()));
+        EXPECT_EQ(focused(), "btnSinglePlay") << "a later activation focuses the first button";
+    }
 }
 
 TEST_F(MainWindow, ClosingTheWindowTerminates) {

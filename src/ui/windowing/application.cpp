@@ -11,6 +11,9 @@ namespace {
 
 Application* currentApplication = nullptr;
 
+// Posted to the application's window when it leaves the minimised state.
+constexpr UINT restoredMessage = WM_APP;
+
 } // namespace
 
 Application::Application() {
@@ -75,13 +78,17 @@ void Application::start(int showCommand) {
     if (!mainForm_)
         throw WindowsError("No main window");
     HWND main = mainForm_->handle();
+    // A process's first ShowWindow takes the start-up command in place of its own (ShowWindow
+    // documentation): it is taken here, on purpose, by this window, pinned at zero size, so that
+    // neither a form nor a later box inherits it. The command named is then applied to each.
+    ShowWindow(handle(), SW_SHOWDEFAULT);
     if (showCommand == SW_SHOWMINNOACTIVE) {
         // Minimised: only the taskbar button; the main window comes with the first restore.
-        ShowWindow(handle(), SW_SHOWMINNOACTIVE);
         hiddenByMinimize_ = {main};
+        ShowWindow(handle(), SW_SHOWMINNOACTIVE);
         return;
     }
-    ShowWindow(handle(), SW_SHOWNA);
+    ShowWindow(handle(), SW_SHOWNOACTIVATE);
     ShowWindow(main, showCommand == SW_SHOWMAXIMIZED ? SW_SHOWMAXIMIZED : SW_SHOWNORMAL);
     SetForegroundWindow(main);
 }
@@ -132,7 +139,11 @@ std::vector<HWND> Application::disableOtherWindows(HWND except) {
 
 void Application::messageBox(const std::string& text, const std::string& caption, unsigned flags) {
     HWND previousActive = GetActiveWindow();
-    std::vector<HWND> disabled = disableOtherWindows(nullptr);
+    // The box disables and enables its owner, this window, itself, so one window of ours stays
+    // enabled at every moment: with all of them disabled Windows activates another program, and
+    // SetActiveWindow cannot bring a program back from the background (EnableWindow, DialogBox
+    // and SetActiveWindow documentation).
+    std::vector<HWND> disabled = disableOtherWindows(handle());
     MessageBoxA(handle(), text.c_str(), caption.c_str(), flags);
     for (HWND window : disabled)
         EnableWindow(window, TRUE);
@@ -149,6 +160,12 @@ std::optional<std::string> Application::exeName() const {
 }
 
 void Application::minimize() {
+    // The forms go first, so that minimising activates none of them.
+    hideForms();
+    ShowWindow(handle(), SW_MINIMIZE);
+}
+
+void Application::hideForms() {
     // Wine leaves owned windows on screen when their owner is minimised: hide them ourselves.
     for (const auto& form : forms_) {
         if (IsWindowVisible(form->handle())) {
@@ -156,20 +173,26 @@ void Application::minimize() {
             ShowWindow(form->handle(), SW_HIDE);
         }
     }
-    ShowWindow(handle(), SW_MINIMIZE);
 }
 
-void Application::restore() {
-    ShowWindow(handle(), SW_RESTORE);
+void Application::showForms() {
+    if (hiddenByMinimize_.empty())
+        return;
     std::vector<HWND> hidden;
     hidden.swap(hiddenByMinimize_);
     for (HWND window : hidden)
-        ShowWindow(window, SW_SHOW);
-    HWND active = lastActive_ ? lastActive_->handle() : mainForm_ ? mainForm_->handle() : nullptr;
-    if (active && IsWindowVisible(active)) {
-        SetForegroundWindow(active);
-        SetActiveWindow(active);
-    }
+        ShowWindow(window, SW_SHOWNA);
+    // The restore that led here has activated this window by now, when it was to.
+    if (GetActiveWindow() == handle())
+        activateForm();
+}
+
+bool Application::activateForm() {
+    Form* form = lastActive_ ? lastActive_ : mainForm_;
+    if (!form || !IsWindowVisible(form->handle()) || !IsWindowEnabled(form->handle()))
+        return false;
+    SetActiveWindow(form->handle());
+    return true;
 }
 
 LRESULT CALLBACK Application::windowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -182,14 +205,7 @@ LRESULT Application::handleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
     case WM_SYSCOMMAND:
         // The taskbar button's commands arrive here.
-        switch (wParam & 0xFFF0) {
-        case SC_MINIMIZE:
-            minimize();
-            return 0;
-        case SC_RESTORE:
-            restore();
-            return 0;
-        case SC_CLOSE:
+        if ((wParam & 0xFFF0) == SC_CLOSE) {
             if (mainForm_)
                 mainForm_->close();
             return 0;
@@ -199,17 +215,38 @@ LRESULT Application::handleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         if (mainForm_)
             mainForm_->close();
         return 0;
-    case WM_GETMINMAXINFO:
-        // Stays zero-sized whatever the caption's minimum would be.
-        reinterpret_cast<MINMAXINFO*>(lParam)->ptMinTrackSize = {0, 0};
+    case WM_SIZE:
+        // The forms follow this window's state, whatever changed it: the taskbar, the main
+        // window's minimise button, or another program's ShowWindow.
+        // Restored, the forms come back once the restore has also activated this window, so
+        // that the activation reaches a form once.
+        if (wParam == SIZE_MINIMIZED)
+            hideForms();
+        else if ((wParam == SIZE_RESTORED || wParam == SIZE_MAXIMIZED) && !hiddenByMinimize_.empty())
+            PostMessageA(handle(), restoredMessage, 0, 0);
         return 0;
+    case restoredMessage:
+        if (!IsIconic(handle()))
+            showForms();
+        return 0;
+    case WM_WINDOWPOSCHANGING: {
+        // Zero-sized in every state, maximised by a start-up command too.
+        auto* position = reinterpret_cast<WINDOWPOS*>(lParam);
+        position->cx = 0;
+        position->cy = 0;
+        break;
+    }
+    case WM_GETMINMAXINFO: {
+        auto* limits = reinterpret_cast<MINMAXINFO*>(lParam);
+        limits->ptMinTrackSize = limits->ptMaxTrackSize = limits->ptMaxSize = {0, 0};
+        limits->ptMaxPosition = {GetSystemMetrics(SM_CXSCREEN) / 2,
+                                 GetSystemMetrics(SM_CYSCREEN) / 2};
+        return 0;
+    }
     case WM_ACTIVATE:
-        // Activated itself (a box it owned has closed): hand the activation on to the form.
-        if (LOWORD(wParam) != WA_INACTIVE && !HIWORD(wParam) && lastActive_ &&
-            IsWindowVisible(lastActive_->handle()) && IsWindowEnabled(lastActive_->handle())) {
-            SetActiveWindow(lastActive_->handle());
+        // Activated itself (restored, or a box it owned has closed): the form takes it on.
+        if (LOWORD(wParam) != WA_INACTIVE && !HIWORD(wParam) && activateForm())
             return 0;
-        }
         break;
     }
     return DefWindowProcA(window, message, wParam, lParam);

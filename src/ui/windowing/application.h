@@ -66,8 +66,8 @@ public:
     // The running executable's full path; nothing when it was too long to read whole.
     std::optional<std::string> exeName() const;
 
+    // Minimises the application to its taskbar button; the forms follow its window's state.
     void minimize();
-    void restore();
 
 private:
     friend class Form;
@@ -78,6 +78,11 @@ private:
     LRESULT handleMessage(UINT message, WPARAM wParam, LPARAM lParam);
     // Disables every other visible, enabled top-level window of this thread; returns them.
     std::vector<HWND> disableOtherWindows(HWND except);
+    void hideForms();
+    void showForms();
+    // Hands the activation on to the form that last had it, or the main window; false when
+    // that one is hidden or disabled.
+    bool activateForm();
 
     HINSTANCE instance_ = nullptr;
     std::string title_;
