@@ -747,6 +747,29 @@ TEST_F(AboutDialog, LabelsAreTheSizeOfTheirCaptionsTrailingSpacesIncluded) {
     }
 }
 
+TEST_F(AboutDialog, FollowsSystemColourChangesButTheRedLinkStaysRed) {
+    frmAbout->show();
+    frmAbout->lblLink2URLMouseMove();
+    settle();
+    int red = redPixelsOfTheLink();
+    const int elements[] = {COLOR_BTNFACE, COLOR_WINDOWTEXT};
+    const COLORREF changed[] = {RGB(40, 160, 90), RGB(20, 40, 200)};
+    // Put back even when a check fails: the other pixel tests share the prefix.
+    struct Restore {
+        const int* elements;
+        COLORREF previous[2] = {GetSysColor(COLOR_BTNFACE), GetSysColor(COLOR_WINDOWTEXT)};
+        ~Restore() { SetSysColors(2, elements, previous); }
+    } restore{elements};
+    ASSERT_TRUE(SetSysColors(2, elements, changed));
+    settle();
+    auto is = [](COLORREF colour) { return [colour](COLORREF c) { return c == colour; }; };
+    EXPECT_GT(countPixels({60, 40, 64, 44}, is(changed[0])), 15) << "the background";
+    EXPECT_GT(countPixels(bounds("Label1"), is(changed[1])), 20) << "a label's text";
+    EXPECT_EQ(redPixelsOfTheLink(), red);
+    EXPECT_GT(red, 10);
+    frmAbout->hide();
+}
+
 TEST_F(AboutDialog, OkButtonShowsTheGreenCheckAndAGreyOneWhenDisabled) {
     frmAbout->show();
     settle();

@@ -15,10 +15,10 @@ void TfrmAbout::lblLink2URLClick() {
 
 // Red while the pointer is on the link; it stays red until the pointer crosses bare
 // background, since labels, the picture and the button keep their pointer movement.
-void TfrmAbout::lblLink2URLMouseMove() { setFontColour(control("lblLink2URL"), RGB(255, 0, 0)); }
+void TfrmAbout::lblLink2URLMouseMove() { setFontColour(control("lblLink2URL"), Colour::red); }
 
 void TfrmAbout::FormMouseMove() {
-    setFontColour(control("lblLink2URL"), GetSysColor(COLOR_WINDOWTEXT));
+    setFontColour(control("lblLink2URL"), Colour::windowText);
 }
 
 void TfrmAbout::BitBtn1Click() { close(); }

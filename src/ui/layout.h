@@ -13,7 +13,7 @@ enum class ControlKind { pushButton, glyphButton, label, picture };
 // dialog: fixed dialog frame with a caption and no system menu.
 enum class Border { single, dialog };
 
-// Colours by role; the system colours are read when the window is built.
+// Colours by role; the system colours are read as the window paints, so they follow a change.
 enum class Colour { black, buttonFace, windowText, red };
 
 enum class ModalResult { none, ok, cancel };

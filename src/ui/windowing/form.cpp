@@ -22,10 +22,8 @@ void Form::create(const Description& description) {
     HINSTANCE instance = application.moduleInstance();
     registerClass(instance, description.className, &Form::windowProc, CS_DBLCLKS);
     isDialog_ = description.border == Border::dialog;
-    background_ = colourOf(description.background);
-    backgroundBrush_.reset(CreateSolidBrush(background_));
-    if (!backgroundBrush_)
-        throw WindowsError("Cannot create the background brush");
+    background_ = description.background;
+    loadColours();
 
     // The window font at the display's density; the height of its "0" decides the scale.
     ScopedGetDC screen(nullptr);
@@ -107,8 +105,6 @@ void Form::create(const Description& description) {
         control->modalResult = item.modalResult;
         control->bounds = {scale(item.left), scale(item.top), scale(item.left) + scale(item.width),
                            scale(item.top) + scale(item.height)};
-        control->fontColour = colourOf(Colour::windowText);
-        control->background = background_;
         if (!item.font.face.empty())
             control->ownFont =
                 createFont(item.font.face, scale(designPixelHeight(item.font.pointSize)));
@@ -200,6 +196,9 @@ LRESULT Form::handleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         break;
     case WM_SETFOCUS:
         updateDefaultLook();
+        return 0;
+    case WM_SYSCOLORCHANGE:
+        coloursChanged();
         return 0;
     case WM_KEYDOWN:
     case WM_SYSKEYDOWN:
@@ -337,7 +336,7 @@ ModalResult Form::showModal() {
     return modalResult_;
 }
 
-void Form::setFontColour(Control& label, COLORREF colour) {
+void Form::setFontColour(Control& label, Colour colour) {
     if (label.fontColour == colour)
         return;
     label.fontColour = colour;

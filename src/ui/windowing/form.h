@@ -36,8 +36,7 @@ struct Control {
 
     UniqueHwnd window;       // push and glyph buttons; labels and pictures have none
     UniqueFont ownFont;      // null: the form's font
-    COLORREF fontColour = 0; // labels
-    COLORREF background = 0; // labels
+    Colour fontColour = Colour::windowText; // labels; read at each painting
     UniqueBitmap bitmap;     // picture, or the glyph
     UniqueBitmap disabledBitmap;
     UniqueIcon icon; // a picture showing an icon
@@ -67,7 +66,7 @@ public:
     Control& control(std::string_view name);
     Control* activeControl() const { return activeControl_; }
     void setActiveControl(Control* control);
-    void setFontColour(Control& label, COLORREF colour);
+    void setFontColour(Control& label, Colour colour);
     const std::vector<std::unique_ptr<Control>>& controls() const { return controls_; }
     int measuredTextHeight() const { return measuredTextHeight_; }
 
@@ -116,15 +115,17 @@ private:
     void setCursor();
 
     // painting.cpp
+    void loadColours();
+    void coloursChanged();
     void eraseBackground(HDC dc);
     void paint();
     void drawGlyphButton(const DRAWITEMSTRUCT& item);
 
     UniqueHwnd window_;
     UniqueFont font_;
-    UniqueBrush backgroundBrush_;
+    Colour background_ = Colour::black;
+    UniqueBrush backgroundBrush_; // of the background's colour as the system has it now
     UniqueIcon bigIcon_, smallIcon_;
-    COLORREF background_ = 0;
     int measuredTextHeight_ = designTextHeight;
     bool isDialog_ = false;
     std::vector<std::unique_ptr<Control>> controls_;

@@ -21,6 +21,21 @@ void drawGlyph(HDC dc, HBITMAP glyph, const RECT& target) {
 
 } // namespace
 
+void Form::loadColours() {
+    backgroundBrush_.reset(CreateSolidBrush(colourOf(background_)));
+    if (!backgroundBrush_)
+        throw WindowsError("Cannot create the background brush");
+}
+
+void Form::coloursChanged() {
+    loadColours();
+    // Common controls are told by their top-level window (WM_SYSCOLORCHANGE documentation).
+    for (const auto& control : controls_)
+        if (control->window)
+            SendMessageA(control->window.get(), WM_SYSCOLORCHANGE, 0, 0);
+    RedrawWindow(handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
+}
+
 void Form::eraseBackground(HDC dc) {
     RECT client;
     GetClientRect(handle(), &client);
@@ -42,14 +57,15 @@ void Form::paint() {
                 ScopedMemoryDC memory(dc);
                 ScopedSelectObject selected(memory, control->bitmap.get());
                 SetStretchBltMode(dc, HALFTONE);
+                // HALFTONE needs the brush origin set afterwards (SetStretchBltMode documentation).
+                SetBrushOrgEx(dc, 0, 0, nullptr);
                 StretchBlt(dc, r.left, r.top, r.right - r.left, r.bottom - r.top, memory, 0, 0,
                            info.bmWidth, info.bmHeight, SRCCOPY);
             }
         } else if (control->kind == ControlKind::label) {
-            UniqueBrush brush(CreateSolidBrush(control->background));
-            FillRect(dc, &r, brush.get());
+            FillRect(dc, &r, backgroundBrush_.get());
             ScopedSelectObject font(dc, control->ownFont ? control->ownFont.get() : font_.get());
-            SetTextColor(dc, control->fontColour);
+            SetTextColor(dc, colourOf(control->fontColour));
             SetBkMode(dc, TRANSPARENT);
             RECT text = r;
             DrawTextA(dc, control->caption.c_str(), static_cast<int>(control->caption.size()),
