@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 #include <stdexcept>
@@ -407,6 +408,70 @@ TEST_F(MainWindow, MinimiseHidesItAndRestoreBringsItBackFocused) {
         EXPECT_FALSE(IsIconic(application_.handle()));
         EXPECT_EQ(focused(), "btnSinglePlay") << "a later activation focuses the first button";
     }
+}
+
+// The 32-bit pixels of a bitmap, top row first, without their alpha byte.
+std::vector<DWORD> pixelsOf(HBITMAP bitmap, SIZE& size) {
+    BITMAP info{};
+    GetObject(bitmap, sizeof info, &info);
+    size = {info.bmWidth, info.bmHeight};
+    BITMAPINFO format{};
+    format.bmiHeader = {sizeof format.bmiHeader, size.cx, -size.cy, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+    std::vector<DWORD> pixels(static_cast<size_t>(size.cx) * size.cy, 0xdeadbeef);
+    GetDIBits(ScopedGetDC(nullptr), bitmap, 0, size.cy, pixels.data(), &format, DIB_RGB_COLORS);
+    for (DWORD& pixel : pixels)
+        pixel &= 0xFFFFFF;
+    return pixels;
+}
+
+TEST_F(MainWindow, TheTaskbarPictureIsTheMainWindowWhileMinimised) {
+    RECT client;
+    GetClientRect(main(), &client);
+    POINT origin{0, 0};
+    ClientToScreen(main(), &origin);
+    ScopedGetDC screen(nullptr);
+    ScopedMemoryDC memory(screen);
+    UniqueBitmap shown(CreateCompatibleBitmap(screen, client.right, client.bottom));
+    {
+        ScopedSelectObject selected(memory, shown.get());
+        BitBlt(memory, 0, 0, client.right, client.bottom, screen, origin.x, origin.y, SRCCOPY);
+    }
+    SIZE shownSize{};
+    std::vector<DWORD> onScreen = pixelsOf(shown.get(), shownSize);
+
+    SendMessageA(main(), WM_SYSCOMMAND, SC_MINIMIZE, 0);
+    settle();
+    ASSERT_FALSE(IsWindowVisible(main()));
+    const SIZE asked[] = {{client.right, client.bottom}, {200, 200}, {120, 40}};
+    for (SIZE ask : asked) {
+        SCOPED_TRACE(std::to_string(ask.cx) + " x " + std::to_string(ask.cy));
+        UniqueBitmap picture = application_.taskbarPicture(ask.cx, ask.cy);
+        ASSERT_NE(picture, nullptr);
+        SIZE size{};
+        std::vector<DWORD> pixels = pixelsOf(picture.get(), size);
+        EXPECT_TRUE(size.cx <= ask.cx && size.cy <= ask.cy && (size.cx + 1 >= ask.cx ||
+                                                                size.cy + 1 >= ask.cy));
+        EXPECT_NEAR(size.cx * client.bottom, size.cy * client.right, client.right + client.bottom)
+            << "in the window's proportions";
+        if (size.cx == client.right && size.cy == client.bottom) {
+            size_t same = 0;
+            for (size_t i = 0; i < pixels.size(); ++i)
+                same += pixels[i] == onScreen[i];
+            EXPECT_GT(same, pixels.size() * 98 / 100) << "of " << pixels.size() << " pixels";
+        }
+        std::sort(pixels.begin(), pixels.end());
+        EXPECT_GT(std::unique(pixels.begin(), pixels.end()) - pixels.begin(), 50) << "colours";
+    }
+
+    // Wine's window manager takes no picture: asked anyway, nothing else changes.
+    SendMessageA(application_.handle(), WM_DWMSENDICONICTHUMBNAIL, 0, MAKELPARAM(100, 200));
+    settle();
+    EXPECT_TRUE(IsIconic(application_.handle()));
+    EXPECT_FALSE(IsWindowVisible(main()));
+    SendMessageA(application_.handle(), WM_SYSCOMMAND, SC_RESTORE, 0);
+    settle();
+    EXPECT_TRUE(IsWindowVisible(main()));
+    EXPECT_EQ(shell_.calls, Calls{}) << "no box";
 }
 
 TEST_F(MainWindow, ClosingTheWindowTerminates) {

@@ -6,6 +6,10 @@
 #include "shell_operations.h"
 
 #include <commctrl.h>
+#include <dwmapi.h>
+
+#include <algorithm>
+#include <cmath>
 
 namespace {
 
@@ -50,6 +54,13 @@ void Application::initialize(HINSTANCE instance, int icon) {
         bigIcon_ = loadIcon(instance, icon, GetSystemMetrics(SM_CXICON));
         SendMessageA(window, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(bigIcon_.get()));
     }
+    // The taskbar's thumbnail and Alt+Tab show the picture this window hands over, not its own
+    // zero-size self. Peek is off: it would show that picture where this window is, not where
+    // the main window was. Without the desktop window manager these fail, and change nothing.
+    const BOOL on = TRUE;
+    for (DWMWINDOWATTRIBUTE attribute :
+         {DWMWA_FORCE_ICONIC_REPRESENTATION, DWMWA_HAS_ICONIC_BITMAP, DWMWA_DISALLOW_PEEK})
+        DwmSetWindowAttribute(window, attribute, &on, sizeof on);
 }
 
 void Application::setTitle(const std::string& title) {
@@ -165,6 +176,44 @@ void Application::minimize() {
     ShowWindow(handle(), SW_MINIMIZE);
 }
 
+UniqueBitmap Application::taskbarPicture(int maxWidth, int maxHeight) const {
+    RECT client{};
+    if (!mainForm_ || !GetClientRect(mainForm_->handle(), &client) || client.right <= 0 ||
+        client.bottom <= 0 || maxWidth <= 0 || maxHeight <= 0)
+        return {};
+    double scale = std::min({1.0, static_cast<double>(maxWidth) / client.right,
+                             static_cast<double>(maxHeight) / client.bottom});
+    int width = std::max(1, static_cast<int>(std::floor(client.right * scale)));
+    int height = std::max(1, static_cast<int>(std::floor(client.bottom * scale)));
+
+    ScopedGetDC screen(nullptr);
+    ScopedMemoryDC source(screen), target(screen);
+    UniqueBitmap rendered(CreateCompatibleBitmap(screen, client.right, client.bottom));
+    // 32 bits a pixel, top-down, as DwmSetIconicThumbnail takes it.
+    BITMAPINFO info{};
+    info.bmiHeader = {sizeof info.bmiHeader, width, -height, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+    void* bits = nullptr;
+    UniqueBitmap picture(CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+    if (!rendered || !picture)
+        return {};
+    {
+        ScopedSelectObject renderedSelected(source, rendered.get());
+        ScopedSelectObject pictureSelected(target, picture.get());
+        mainForm_->renderTo(source);
+        SetStretchBltMode(target, HALFTONE);
+        // HALFTONE needs the brush origin set afterwards (SetStretchBltMode documentation).
+        SetBrushOrgEx(target, 0, 0, nullptr);
+        StretchBlt(target, 0, 0, width, height, source, 0, 0, client.right, client.bottom,
+                   SRCCOPY);
+    }
+    GdiFlush();
+    // Opaque: GDI leaves the alpha byte zero, which the window manager would show as clear.
+    auto* pixels = static_cast<DWORD*>(bits);
+    std::for_each(pixels, pixels + static_cast<size_t>(width) * height,
+                  [](DWORD& pixel) { pixel |= 0xFF000000; });
+    return picture;
+}
+
 void Application::hideForms() {
     // Wine leaves owned windows on screen when their owner is minimised: hide them ourselves.
     for (const auto& form : forms_) {
@@ -173,6 +222,8 @@ void Application::hideForms() {
             ShowWindow(form->handle(), SW_HIDE);
         }
     }
+    // The taskbar asks for a new picture, of the window as it was left.
+    DwmInvalidateIconicBitmaps(handle());
 }
 
 void Application::showForms() {
@@ -236,6 +287,12 @@ LRESULT Application::handleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         position->cy = 0;
         break;
     }
+    case WM_DWMSENDICONICTHUMBNAIL:
+        // The largest size allowed comes as width in the high word and height in the low one;
+        // while minimised the main window is hidden, so it is drawn off screen.
+        if (UniqueBitmap picture = taskbarPicture(HIWORD(lParam), LOWORD(lParam)))
+            DwmSetIconicThumbnail(handle(), picture.get(), 0);
+        return 0;
     case WM_GETMINMAXINFO: {
         auto* limits = reinterpret_cast<MINMAXINFO*>(lParam);
         limits->ptMinTrackSize = limits->ptMaxTrackSize = limits->ptMaxSize = {0, 0};

@@ -68,6 +68,9 @@ public:
 
     // Minimises the application to its taskbar button; the forms follow its window's state.
     void minimize();
+    // The picture the taskbar shows for the button: the main window's client area, drawn off
+    // screen, as large as fits in the size given; null when there is none.
+    UniqueBitmap taskbarPicture(int maxWidth, int maxHeight) const;
 
 private:
     friend class Form;

@@ -213,6 +213,9 @@ LRESULT Form::handleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_PAINT:
         paint();
         return 0;
+    case WM_PRINTCLIENT:
+        paintControls(reinterpret_cast<HDC>(wParam));
+        return 0;
     case WM_CTLCOLORBTN:
         // The corners around a themed button show the form's own background.
         return reinterpret_cast<LRESULT>(backgroundBrush_.get());

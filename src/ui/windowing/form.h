@@ -69,6 +69,9 @@ public:
     void setFontColour(Control& label, Colour colour);
     const std::vector<std::unique_ptr<Control>>& controls() const { return controls_; }
     int measuredTextHeight() const { return measuredTextHeight_; }
+    // Draws the client area, buttons included, into a DC as the window would paint it; also
+    // while the window is hidden.
+    void renderTo(HDC dc);
 
 protected:
     // Builds the window and its controls from a layout whose handlers are members of `self`.
@@ -119,6 +122,7 @@ private:
     void coloursChanged();
     void eraseBackground(HDC dc);
     void paint();
+    void paintControls(HDC dc);
     void drawGlyphButton(const DRAWITEMSTRUCT& item);
 
     UniqueHwnd window_;

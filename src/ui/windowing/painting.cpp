@@ -45,6 +45,29 @@ void Form::eraseBackground(HDC dc) {
 void Form::paint() {
     PAINTSTRUCT paint;
     HDC dc = BeginPaint(handle(), &paint);
+    paintControls(dc);
+    EndPaint(handle(), &paint);
+}
+
+void Form::renderTo(HDC dc) {
+    eraseBackground(dc);
+    paintControls(dc);
+    for (const auto& control : controls_) {
+        if (!control->window)
+            continue;
+        // Clipped to the button as its own painting is: a themed button has this form paint
+        // what lies behind it, the whole client area unless clipped.
+        int saved = SaveDC(dc);
+        const RECT& r = control->bounds;
+        IntersectClipRect(dc, r.left, r.top, r.right, r.bottom);
+        OffsetViewportOrgEx(dc, r.left, r.top, nullptr);
+        SendMessageA(control->window.get(), WM_PRINTCLIENT, reinterpret_cast<WPARAM>(dc),
+                     PRF_CLIENT | PRF_ERASEBKGND);
+        RestoreDC(dc, saved);
+    }
+}
+
+void Form::paintControls(HDC dc) {
     for (const auto& control : controls_) {
         const RECT& r = control->bounds;
         if (control->kind == ControlKind::picture) {
@@ -72,7 +95,6 @@ void Form::paint() {
                       &text, DT_SINGLELINE | DT_NOPREFIX | DT_NOCLIP);
         }
     }
-    EndPaint(handle(), &paint);
 }
 
 void Form::drawGlyphButton(const DRAWITEMSTRUCT& item) {
