@@ -136,10 +136,8 @@ public:
         for (const char* protocol : {"http", "https"})
             commands_.push_back(openCommand(protocol, helper(browserName)));
         if (shape.plantedDll) {
-            // Wine's load order for this program as Windows' search order: a DLL beside the
-            // program before the system's. A Windows parent's WINEDLLOVERRIDES never reaches
-            // Wine's loader. Without a theme, Wine's uxtheme (which loads msimg32 ignoring the
-            // default DLL directories) leaves msimg32 to the program itself.
+            // Windows' search order for this program (a parent's WINEDLLOVERRIDES never reaches
+            // Wine's loader); no theme, whose uxtheme would load msimg32 ignoring our call.
             commands_.push_back(std::make_unique<RegistryValue>(
                 HKEY_CURRENT_USER, "Software\\Wine\\AppDefaults\\" + shape.exeName + "\\DllOverrides",
                 "msimg32", "native,builtin"));
