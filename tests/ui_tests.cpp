@@ -447,6 +447,7 @@ TEST_F(MainWindow, TheTaskbarPictureIsTheMainWindowWhileMinimised) {
     }
 
     // Wine's window manager takes no picture: asked anyway, nothing else changes.
+    SendMessageA(application_.handle(), RegisterWindowMessageA("TaskbarButtonCreated"), 0, 0);
     SendMessageA(application_.handle(), WM_DWMSENDICONICTHUMBNAIL, 0, MAKELPARAM(100, 200));
     settle();
     EXPECT_TRUE(IsIconic(application_.handle()));

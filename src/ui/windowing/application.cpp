@@ -54,13 +54,19 @@ void Application::initialize(HINSTANCE instance, int icon) {
         bigIcon_ = loadIcon(instance, icon, GetSystemMetrics(SM_CXICON));
         SendMessageA(window, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(bigIcon_.get()));
     }
+    // The shell says when this window's taskbar button exists: the time to shape the button, as
+    // for ITaskbarList3, and no cost while the program starts.
+    taskbarButtonCreated_ = RegisterWindowMessageA("TaskbarButtonCreated");
+}
+
+void Application::shapeTaskbarButton() {
     // The taskbar's thumbnail and Alt+Tab show the picture this window hands over, not its own
     // zero-size self. Peek is off: it would show that picture where this window is, not where
     // the main window was. Without the desktop window manager these fail, and change nothing.
     const BOOL on = TRUE;
     for (DWMWINDOWATTRIBUTE attribute :
          {DWMWA_FORCE_ICONIC_REPRESENTATION, DWMWA_HAS_ICONIC_BITMAP, DWMWA_DISALLOW_PEEK})
-        DwmSetWindowAttribute(window, attribute, &on, sizeof on);
+        DwmSetWindowAttribute(handle(), attribute, &on, sizeof on);
 }
 
 void Application::setTitle(const std::string& title) {
@@ -89,10 +95,14 @@ void Application::start(int showCommand) {
     if (!mainForm_)
         throw WindowsError("No main window");
     HWND main = mainForm_->handle();
-    // A process's first ShowWindow takes the start-up command in place of its own (ShowWindow
-    // documentation): it is taken here, on purpose, by this window, pinned at zero size, so that
-    // neither a form nor a later box inherits it. The command named is then applied to each.
-    ShowWindow(handle(), SW_SHOWDEFAULT);
+    // A process's first ShowWindow takes the start-up command in place of its own when the
+    // starting program gave one (ShowWindow documentation): it is taken here, on purpose, by
+    // this window, pinned at zero size, so that neither a form nor a later box inherits it. The
+    // command named is then applied to each.
+    STARTUPINFOA startup{};
+    startup.cb = sizeof startup;
+    GetStartupInfoA(&startup);
+    ShowWindow(handle(), (startup.dwFlags & STARTF_USESHOWWINDOW) ? SW_SHOWDEFAULT : SW_SHOWNA);
     if (showCommand == SW_SHOWMINNOACTIVE) {
         // Minimised: only the taskbar button; the main window comes with the first restore.
         hiddenByMinimize_ = {main};
@@ -253,6 +263,10 @@ LRESULT CALLBACK Application::windowProc(HWND window, UINT message, WPARAM wPara
 
 LRESULT Application::handleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     HWND window = handle();
+    if (message == taskbarButtonCreated_ && message != 0) {
+        shapeTaskbarButton();
+        return 0;
+    }
     switch (message) {
     case WM_SYSCOMMAND:
         // The taskbar button's commands arrive here.

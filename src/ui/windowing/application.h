@@ -81,6 +81,7 @@ private:
     LRESULT handleMessage(UINT message, WPARAM wParam, LPARAM lParam);
     // Disables every other visible, enabled top-level window of this thread; returns them.
     std::vector<HWND> disableOtherWindows(HWND except);
+    void shapeTaskbarButton();
     void hideForms();
     void showForms();
     // Hands the activation on to the form that last had it, or the main window; false when
@@ -95,6 +96,7 @@ private:
     Form* mainForm_ = nullptr;
     Form* lastActive_ = nullptr;
     std::vector<HWND> hiddenByMinimize_;
+    UINT taskbarButtonCreated_ = 0; // the shell's registered message
     bool terminated_ = false;
 };
 
