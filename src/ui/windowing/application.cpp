@@ -213,8 +213,7 @@ UniqueBitmap Application::taskbarPicture(int maxWidth, int maxHeight) const {
         SetStretchBltMode(target, HALFTONE);
         // HALFTONE needs the brush origin set afterwards (SetStretchBltMode documentation).
         SetBrushOrgEx(target, 0, 0, nullptr);
-        StretchBlt(target, 0, 0, width, height, source, 0, 0, client.right, client.bottom,
-                   SRCCOPY);
+        StretchBlt(target, 0, 0, width, height, source, 0, 0, client.right, client.bottom, SRCCOPY);
     }
     GdiFlush();
     // Opaque: GDI leaves the alpha byte zero, which the window manager would show as clear.
@@ -282,12 +281,12 @@ LRESULT Application::handleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         return 0;
     case WM_SIZE:
         // The forms follow this window's state, whatever changed it: the taskbar, the main
-        // window's minimise button, or another program's ShowWindow.
-        // Restored, the forms come back once the restore has also activated this window, so
-        // that the activation reaches a form once.
+        // window's minimise button, or another program's ShowWindow. Restored, they come back
+        // once the restore has also activated this window, so the activation reaches a form once.
         if (wParam == SIZE_MINIMIZED)
             hideForms();
-        else if ((wParam == SIZE_RESTORED || wParam == SIZE_MAXIMIZED) && !hiddenByMinimize_.empty())
+        else if ((wParam == SIZE_RESTORED || wParam == SIZE_MAXIMIZED) &&
+                 !hiddenByMinimize_.empty())
             PostMessageA(handle(), restoredMessage, 0, 0);
         return 0;
     case restoredMessage:

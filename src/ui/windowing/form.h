@@ -34,10 +34,10 @@ struct Control {
     bool isCancel = false;
     ModalResult modalResult = ModalResult::none;
 
-    UniqueHwnd window;       // push and glyph buttons; labels and pictures have none
-    UniqueFont ownFont;      // null: the form's font
+    UniqueHwnd window;                      // push and glyph buttons; labels and pictures have none
+    UniqueFont ownFont;                     // null: the form's font
     Colour fontColour = Colour::windowText; // labels; read at each painting
-    UniqueBitmap bitmap;     // picture, or the glyph
+    UniqueBitmap bitmap;                    // picture, or the glyph
     UniqueBitmap disabledBitmap;
     UniqueIcon icon; // a picture showing an icon
     bool drawnAsDefault = false;
