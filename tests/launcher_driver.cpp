@@ -123,7 +123,7 @@ std::string fileTypeOf(const std::string& extension) {
 RegistryValue::RegistryValue(HKEY root, const std::string& key, const std::string& name,
                              const std::string& text)
     : root_(root), key_(key), name_(name) {
-    const char* value = name_.empty() ? nullptr : name_.c_str();
+    const char* value = valueName();
     if (auto previous = registryValue(root_, key_, value)) {
         hadValue_ = true;
         previousType_ = previous->first;
@@ -146,7 +146,7 @@ RegistryValue::RegistryValue(HKEY root, const std::string& key, const std::strin
 RegistryValue::~RegistryValue() {
     if (!changed_)
         return;
-    const char* value = name_.empty() ? nullptr : name_.c_str();
+    const char* value = valueName();
     if (hadValue_) {
         setRegistryValue(root_, key_, value, previousType_, previousData_);
         return;

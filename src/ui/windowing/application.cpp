@@ -231,8 +231,6 @@ void Application::hideForms() {
             ShowWindow(form->handle(), SW_HIDE);
         }
     }
-    // The taskbar asks for a new picture, of the window as it was left.
-    DwmInvalidateIconicBitmaps(handle());
 }
 
 void Application::showForms() {
@@ -283,10 +281,12 @@ LRESULT Application::handleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         // The forms follow this window's state, whatever changed it: the taskbar, the main
         // window's minimise button, or another program's ShowWindow. Restored, they come back
         // once the restore has also activated this window, so the activation reaches a form once.
-        if (wParam == SIZE_MINIMIZED)
+        if (wParam == SIZE_MINIMIZED) {
             hideForms();
-        else if ((wParam == SIZE_RESTORED || wParam == SIZE_MAXIMIZED) &&
-                 !hiddenByMinimize_.empty())
+            // The taskbar asks for a new picture, of the window as it was left.
+            DwmInvalidateIconicBitmaps(handle());
+        } else if ((wParam == SIZE_RESTORED || wParam == SIZE_MAXIMIZED) &&
+                   !hiddenByMinimize_.empty())
             PostMessageA(handle(), restoredMessage, 0, 0);
         return 0;
     case restoredMessage:
