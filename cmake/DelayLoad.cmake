@@ -1,6 +1,7 @@
-# Delay-loaded system DLLs: the shell, COM, the glyph's blitter and the desktop window manager
-# are loaded the first time the program calls them (a launch, the shortcut, the About box, the
-# taskbar's picture), not with the program itself.
+# Delay-loaded system DLLs: the shell, COM, Active Accessibility, the glyph's blitter and the
+# desktop window manager are loaded the first time the program calls them (a launch, the
+# shortcut, a screen reader's first request, the About box, the taskbar's picture), not with the
+# program itself.
 # Each .def file in cmake/delayload lists the functions the program takes from that DLL.
 find_program(MORVA_DLLTOOL NAMES ${MINGW_PREFIX}-dlltool dlltool REQUIRED)
 
@@ -17,6 +18,6 @@ function(morva_delay_load_library name)
     target_link_libraries(morva_delay_${name} INTERFACE ${library} delayimp)
 endfunction()
 
-foreach(name shell32 ole32 msimg32 dwmapi)
+foreach(name shell32 ole32 oleaut32 oleacc msimg32 dwmapi)
     morva_delay_load_library(${name})
 endforeach()

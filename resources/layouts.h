@@ -14,7 +14,8 @@ template <class F> inline constexpr MenuItemLayout<F> mainMenu[] = {
 // Tab order differs from the visual order: Desktop Icon and Exit come before the documents.
 template <class F> inline constexpr ControlLayout<F> mainControls[] = {
     {.name = "Image1", .kind = ControlKind::picture, .left = 1, .top = 0, .width = 246,
-     .height = 146, .caption = "", .onDblClick = &F::Image1DblClick, .image = IDB_ARTWORK},
+     .height = 146, .caption = "The Realm of Morva", .onDblClick = &F::Image1DblClick,
+     .image = IDB_ARTWORK},
     {"btnSinglePlay", ControlKind::pushButton, 247, 2, 75, 20, "&Single Play", 0,
      &F::btnSinglePlayClick},
     {"btnMultiPlay", ControlKind::pushButton, 247, 22, 75, 20, "&Multi Play", 1,
@@ -47,7 +48,7 @@ template <class F> inline constexpr ControlLayout<F> aboutControls[] = {
     {"Label2", ControlKind::label, 5, 0, 99, 13, "The Realm of Morva "},
     {"Label5", ControlKind::label, 7, 17, 180, 13, "(c) 2026 Morva Studio "},
     {.name = "Image1", .kind = ControlKind::picture, .left = 146, .top = 33, .width = 32,
-     .height = 32, .caption = "", .image = IDI_MORVA},
+     .height = 32, .caption = "The Realm of Morva", .image = IDI_MORVA},
     {"Label1", ControlKind::label, 4, 54, 95, 13, "Windows Launcher "},
     {"Label3", ControlKind::label, 4, 71, 110, 13, "(c) 2026 Quillet "},
     {.name = "lblLink2URL", .kind = ControlKind::label, .left = 4, .top = 88, .width = 111,

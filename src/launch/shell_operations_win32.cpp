@@ -7,20 +7,16 @@
 #include <shlobj.h>
 #include <shobjidl.h>
 
-namespace {
-
 // The shell may hand a verb to a COM handler, so COM comes first, apartment-threaded without
-// OLE1 DDE, as ShellExecuteEx's documentation asks. Once per thread, at its first shell call, so
-// that starting the program does not load COM.
-void initializeComForTheShell() {
+// OLE1 DDE, as ShellExecuteEx's documentation asks. Once per thread, at its first shell call or
+// a screen reader's first request, so that starting the program does not load COM.
+void initializeComOnThisThread() {
     thread_local bool initialized = false;
     if (initialized)
         return;
     initialized = true;
     CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE);
 }
-
-} // namespace
 
 std::optional<std::string> Win32ShellOperations::currentDirectory() {
     char buffer[260];
@@ -43,7 +39,7 @@ std::optional<std::string> Win32ShellOperations::executablePath() {
 
 std::intptr_t Win32ShellOperations::shellExecute(const std::string& file,
                                                  const std::string& parameters) {
-    initializeComForTheShell();
+    initializeComOnThisThread();
     // c_str() of an empty string is a pointer to a zero byte, never null.
     HINSTANCE result = ShellExecuteA(nullptr, "open", file.c_str(), parameters.c_str(), nullptr,
                                      SW_SHOWNORMAL);
@@ -61,7 +57,7 @@ void Win32ShellOperations::appMessageBox(const std::string& text, const std::str
 }
 
 std::optional<std::string> Win32ShellOperations::specialFolderPath(int folder) {
-    initializeComForTheShell();
+    initializeComOnThisThread();
     LPITEMIDLIST items = nullptr;
     if (SHGetSpecialFolderLocation(nullptr, folder, &items) != S_OK)
         return std::nullopt;

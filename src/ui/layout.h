@@ -29,8 +29,8 @@ template <class Form> struct ControlLayout {
     std::string_view name;
     ControlKind kind;
     int left, top, width, height; // labels size themselves to their caption
-    std::string_view caption;
-    int tabOrder = -1; // -1: never takes the focus
+    std::string_view caption;     // a picture's is never drawn: it names it for screen readers
+    int tabOrder = -1;            // -1: never takes the focus
     Handler<Form> onClick = nullptr;
     Handler<Form> onDblClick = nullptr;
     Handler<Form> onMouseMove = nullptr;

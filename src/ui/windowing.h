@@ -6,6 +6,7 @@
 //   keyboard.cpp                 the dialog keyboard and focus model
 //   mouse.cpp                    windowless controls under the pointer
 //   painting.cpp                 background, labels, pictures, the glyph button
+//   accessibility.h/.cpp         the object a screen reader gets for each form
 //   support.h/.cpp               Win32 helpers the rooms share (classes, routing, resources)
 #pragma once
 

@@ -186,6 +186,16 @@ LRESULT Form::handleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_CLOSE:
         close();
         return 0;
+    case WM_DESTROY:
+        accessibility_.disconnect();
+        break;
+    case WM_GETOBJECT:
+        if (LRESULT object = accessibility_.getObject(wParam, lParam))
+            return object;
+        break;
+    case defaultActionMessage:
+        accessibility_.runDefaultAction(wParam);
+        return 0;
     case WM_ACTIVATE:
         if (LOWORD(wParam) != WA_INACTIVE) {
             Application::instance().formActivated(*this);

@@ -5,9 +5,11 @@
 //   keyboard.cpp  the keyboard and focus model (Tab, arrows, Enter, Escape, accelerators)
 //   mouse.cpp     windowless controls under the pointer: clicks, double-clicks, movement
 //   painting.cpp  the background, labels, pictures and the glyph button
+//   accessibility.cpp  what a screen reader is told about the controls
 #pragma once
 
 #include "layout.h"
+#include "windowing/accessibility.h"
 #include "windowing/owners.h"
 
 #include <windows.h>
@@ -79,6 +81,7 @@ protected:
 
 private:
     friend class Application;
+    friend class FormAccessible;
     struct Description;
     template <class F> static std::function<void()> bind(F& self, Handler<F> handler) {
         if (!handler)
@@ -145,6 +148,7 @@ private:
     bool activatedOnce_ = false;
     bool inModalLoop_ = false;
     ModalResult modalResult_ = ModalResult::none;
+    Accessibility accessibility_{*this};
 };
 
 // What a layout turns into once its handlers are bound to a form.

@@ -1,5 +1,5 @@
-// Owners: one small type per handle kind, so every window, GDI object, icon, menu and DC the
-// windowing layer makes is released on every path. A raw handle is a borrowed one.
+// Owners: one small type per handle kind, so every window, GDI object, icon, menu, DC and COM
+// reference the windowing layer holds is released on every path. A raw handle is a borrowed one.
 #pragma once
 
 #include <windows.h>
@@ -19,6 +19,12 @@ using UniqueBitmap = UniqueHandle<HBITMAP, &::DeleteObject>;
 using UniqueBrush = UniqueHandle<HBRUSH, &::DeleteObject>;
 using UniqueIcon = UniqueHandle<HICON, &::DestroyIcon>;
 using UniqueMenu = UniqueHandle<HMENU, &::DestroyMenu>;
+
+// A COM interface pointer: one reference, released at the end.
+struct ComReleaser {
+    void operator()(IUnknown* object) const { object->Release(); }
+};
+template <class Interface> using UniqueCom = std::unique_ptr<Interface, ComReleaser>;
 
 // A window's DC for the scope.
 class ScopedGetDC {

@@ -1,0 +1,491 @@
+// Active Accessibility for a form: one IAccessible for the client area, whose children are the
+// form's controls in reading order. Buttons are their windows' standard objects; labels, the
+// link and pictures are simple elements of ours. Every answer is read from the form at the time
+// it is asked, so it follows the controls wherever the layout puts them.
+#include "windowing/support.h"
+
+#include "shell_operations_win32.h"
+
+#include <oleacc.h>
+
+#include <algorithm>
+#include <array>
+#include <climits>
+#include <cstdlib>
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace {
+
+VARIANT childVariant(long id) {
+    VARIANT v{};
+    v.vt = VT_I4;
+    v.lVal = id;
+    return v;
+}
+
+// The handler a windowless control's default action runs: its click, else its double-click.
+const std::function<void()>* defaultHandler(const Control& control) {
+    if (control.window)
+        return nullptr;
+    if (control.onClick)
+        return &control.onClick;
+    if (control.onDblClick)
+        return &control.onDblClick;
+    return nullptr;
+}
+
+bool isLink(const Control& control) {
+    return control.kind == ControlKind::label && control.onClick;
+}
+
+// Verbs as Microsoft's DefaultAction property names them; a link's is "Jump".
+const wchar_t* defaultVerb(const Control& control) {
+    const std::function<void()>* handler = defaultHandler(control);
+    if (!handler)
+        return nullptr;
+    if (handler == &control.onDblClick)
+        return L"Double Click";
+    return isLink(control) ? L"Jump" : L"Click";
+}
+
+// What a reader hears for a windowless control: its caption without the "&" that marks an
+// accelerator ("&&" is one literal "&") and without trailing spaces.
+std::string accessibleName(const std::string& caption) {
+    std::string name;
+    for (size_t i = 0; i < caption.size(); ++i) {
+        if (caption[i] == '&' && ++i == caption.size())
+            break;
+        name += caption[i];
+    }
+    name.erase(name.find_last_not_of(' ') + 1);
+    return name;
+}
+
+BSTR toBstr(const std::string& text) {
+    int length =
+        MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
+    std::wstring wide(static_cast<size_t>(length), L'\0');
+    MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), wide.data(), length);
+    return SysAllocStringLen(wide.data(), static_cast<UINT>(length));
+}
+
+UniqueCom<IAccessible> standardObject(HWND window, LONG objectId) {
+    void* object = nullptr;
+    AccessibleObjectFromWindow(window, static_cast<DWORD>(objectId), __uuidof(IAccessible),
+                               &object);
+    return UniqueCom<IAccessible>(static_cast<IAccessible*>(object));
+}
+
+} // namespace
+
+// The client area's object. Apartment-threaded: every call comes on the window's thread.
+class FormAccessible final : public IAccessible {
+public:
+    explicit FormAccessible(Form& form) : form_(&form) {}
+    void disconnect() { form_ = nullptr; }
+
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override {
+        if (!IsEqualIID(iid, __uuidof(IUnknown)) && !IsEqualIID(iid, __uuidof(IDispatch)) &&
+            !IsEqualIID(iid, __uuidof(IAccessible))) {
+            *object = nullptr;
+            return E_NOINTERFACE;
+        }
+        *object = static_cast<IAccessible*>(this);
+        AddRef();
+        return S_OK;
+    }
+    ULONG STDMETHODCALLTYPE AddRef() override { return ++references_; }
+    ULONG STDMETHODCALLTYPE Release() override {
+        ULONG left = --references_;
+        if (!left)
+            delete this;
+        return left;
+    }
+
+    // No type information: readers call the IAccessible methods themselves.
+    HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* count) override {
+        *count = 0;
+        return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT, LCID, ITypeInfo** info) override {
+        *info = nullptr;
+        return E_NOTIMPL;
+    }
+    HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override {
+        return E_NOTIMPL;
+    }
+    HRESULT STDMETHODCALLTYPE Invoke(DISPID, REFIID, LCID, WORD, DISPPARAMS*, VARIANT*, EXCEPINFO*,
+                                     UINT*) override {
+        return E_NOTIMPL;
+    }
+
+    HRESULT STDMETHODCALLTYPE get_accParent(IDispatch** parent) override {
+        *parent = nullptr;
+        return with(self(), [&](Control*) {
+            return AccessibleObjectFromWindow(form_->handle(), static_cast<DWORD>(OBJID_WINDOW),
+                                              __uuidof(IDispatch),
+                                              reinterpret_cast<void**>(parent));
+        });
+    }
+    HRESULT STDMETHODCALLTYPE get_accChildCount(long* count) override {
+        return with(self(), [&](Control*) {
+            *count = static_cast<long>(order_.size());
+            return S_OK;
+        });
+    }
+    HRESULT STDMETHODCALLTYPE get_accChild(VARIANT id, IDispatch** child) override {
+        *child = nullptr;
+        return with(id, [&](Control* control) -> HRESULT {
+            if (!control)
+                return E_INVALIDARG;
+            if (!control->window)
+                return S_FALSE; // a simple element: its parent answers for it
+            return AccessibleObjectFromWindow(control->window.get(),
+                                              static_cast<DWORD>(OBJID_WINDOW), __uuidof(IDispatch),
+                                              reinterpret_cast<void**>(child));
+        });
+    }
+    HRESULT STDMETHODCALLTYPE get_accName(VARIANT id, BSTR* name) override {
+        *name = nullptr;
+        return with(id, [&](Control* control) -> HRESULT {
+            if (control && control->window)
+                return forward(*control, [&](IAccessible* button, VARIANT itself) {
+                    return button->get_accName(itself, name);
+                });
+            if (control) {
+                *name = toBstr(accessibleName(control->caption));
+            } else {
+                std::wstring text(static_cast<size_t>(GetWindowTextLengthW(form_->handle())) + 1,
+                                  L'\0');
+                int length =
+                    GetWindowTextW(form_->handle(), text.data(), static_cast<int>(text.size()));
+                *name = SysAllocStringLen(text.data(), static_cast<UINT>(length));
+            }
+            return *name ? S_OK : E_OUTOFMEMORY;
+        });
+    }
+    HRESULT STDMETHODCALLTYPE get_accValue(VARIANT id, BSTR* value) override {
+        return buttonText(id, value, &IAccessible::get_accValue);
+    }
+    HRESULT STDMETHODCALLTYPE get_accDescription(VARIANT id, BSTR* description) override {
+        return buttonText(id, description, &IAccessible::get_accDescription);
+    }
+    HRESULT STDMETHODCALLTYPE get_accRole(VARIANT id, VARIANT* role) override {
+        role->vt = VT_EMPTY;
+        return with(id, [&](Control* control) -> HRESULT {
+            if (control && control->window)
+                return forward(*control, [&](IAccessible* button, VARIANT itself) {
+                    return button->get_accRole(itself, role);
+                });
+            long value = ROLE_SYSTEM_CLIENT;
+            if (control)
+                value = control->kind == ControlKind::picture ? ROLE_SYSTEM_GRAPHIC
+                        : isLink(*control)                    ? ROLE_SYSTEM_LINK
+                                                              : ROLE_SYSTEM_STATICTEXT;
+            *role = childVariant(value);
+            return S_OK;
+        });
+    }
+    HRESULT STDMETHODCALLTYPE get_accState(VARIANT id, VARIANT* state) override {
+        state->vt = VT_EMPTY;
+        return with(id, [&](Control* control) -> HRESULT {
+            if (control && control->window)
+                return forward(*control, [&](IAccessible* button, VARIANT itself) {
+                    return button->get_accState(itself, state);
+                });
+            HWND window = form_->handle();
+            long value = IsWindowVisible(window) ? 0 : STATE_SYSTEM_INVISIBLE;
+            if (!IsWindowEnabled(window))
+                value |= STATE_SYSTEM_UNAVAILABLE;
+            if (!control)
+                value |= STATE_SYSTEM_FOCUSABLE | (GetFocus() == window ? STATE_SYSTEM_FOCUSED : 0);
+            else
+                value |= isLink(*control) ? STATE_SYSTEM_LINKED : STATE_SYSTEM_READONLY;
+            *state = childVariant(value);
+            return S_OK;
+        });
+    }
+    HRESULT STDMETHODCALLTYPE get_accHelp(VARIANT id, BSTR* help) override {
+        return buttonText(id, help, &IAccessible::get_accHelp);
+    }
+    HRESULT STDMETHODCALLTYPE get_accHelpTopic(BSTR* file, VARIANT id, long* topic) override {
+        *file = nullptr;
+        *topic = -1;
+        return with(id, [](Control*) { return DISP_E_MEMBERNOTFOUND; });
+    }
+    HRESULT STDMETHODCALLTYPE get_accKeyboardShortcut(VARIANT id, BSTR* shortcut) override {
+        return buttonText(id, shortcut, &IAccessible::get_accKeyboardShortcut);
+    }
+    HRESULT STDMETHODCALLTYPE get_accFocus(VARIANT* focus) override {
+        focus->vt = VT_EMPTY;
+        return with(self(), [&](Control*) -> HRESULT {
+            HWND focused = GetFocus();
+            if (focused == form_->handle()) {
+                *focus = childVariant(CHILDID_SELF);
+                return S_OK;
+            }
+            for (Control* control : order_)
+                if (control->window && control->window.get() == focused)
+                    return child(control, focus);
+            return S_FALSE;
+        });
+    }
+    HRESULT STDMETHODCALLTYPE get_accSelection(VARIANT* selection) override {
+        selection->vt = VT_EMPTY;
+        return with(self(), [](Control*) { return DISP_E_MEMBERNOTFOUND; });
+    }
+    HRESULT STDMETHODCALLTYPE get_accDefaultAction(VARIANT id, BSTR* action) override {
+        *action = nullptr;
+        return with(id, [&](Control* control) -> HRESULT {
+            if (control && control->window)
+                return forward(*control, [&](IAccessible* button, VARIANT itself) {
+                    return button->get_accDefaultAction(itself, action);
+                });
+            const wchar_t* verb = control ? defaultVerb(*control) : nullptr;
+            if (!verb)
+                return DISP_E_MEMBERNOTFOUND;
+            *action = SysAllocString(verb);
+            return *action ? S_OK : E_OUTOFMEMORY;
+        });
+    }
+    HRESULT STDMETHODCALLTYPE accSelect(long flags, VARIANT id) override {
+        return with(id, [&](Control* control) -> HRESULT {
+            if (!control || !control->window)
+                return DISP_E_MEMBERNOTFOUND; // nothing windowless takes the focus
+            return forward(*control, [&](IAccessible* button, VARIANT itself) {
+                return button->accSelect(flags, itself);
+            });
+        });
+    }
+    HRESULT STDMETHODCALLTYPE accLocation(long* left, long* top, long* width, long* height,
+                                          VARIANT id) override {
+        return with(id, [&](Control* control) {
+            RECT r{};
+            if (control) {
+                r = clientRect(*control);
+            } else {
+                GetClientRect(form_->handle(), &r);
+            }
+            // Screen pixels: the program is DPI aware, so they are the physical ones.
+            MapWindowPoints(form_->handle(), nullptr, reinterpret_cast<POINT*>(&r), 2);
+            *left = r.left;
+            *top = r.top;
+            *width = r.right - r.left;
+            *height = r.bottom - r.top;
+            return S_OK;
+        });
+    }
+    HRESULT STDMETHODCALLTYPE accNavigate(long direction, VARIANT start, VARIANT* end) override {
+        end->vt = VT_EMPTY;
+        return with(start, [&](Control* from) -> HRESULT {
+            auto at = std::find(order_.begin(), order_.end(), from);
+            Control* to = nullptr;
+            switch (direction) {
+            case NAVDIR_FIRSTCHILD:
+            case NAVDIR_LASTCHILD:
+                if (from)
+                    return E_INVALIDARG; // a simple element has no children
+                if (!order_.empty())
+                    to = direction == NAVDIR_FIRSTCHILD ? order_.front() : order_.back();
+                break;
+            case NAVDIR_NEXT:
+                if (from && at + 1 != order_.end())
+                    to = *(at + 1);
+                break;
+            case NAVDIR_PREVIOUS:
+                if (from && at != order_.begin())
+                    to = *(at - 1);
+                break;
+            case NAVDIR_UP:
+            case NAVDIR_DOWN:
+            case NAVDIR_LEFT:
+            case NAVDIR_RIGHT:
+                if (from)
+                    to = nearestBeyond(*from, direction);
+                break;
+            default:
+                return E_INVALIDARG;
+            }
+            return to ? child(to, end) : S_FALSE;
+        });
+    }
+    HRESULT STDMETHODCALLTYPE accHitTest(long x, long y, VARIANT* hit) override {
+        hit->vt = VT_EMPTY;
+        return with(self(), [&](Control*) -> HRESULT {
+            HWND window = form_->handle();
+            POINT point{x, y};
+            ScreenToClient(window, &point);
+            RECT client;
+            GetClientRect(window, &client);
+            if (!PtInRect(&client, point))
+                return S_FALSE;
+            // A button lies above whatever the form paints under it.
+            HWND under = ChildWindowFromPointEx(window, point, CWP_SKIPINVISIBLE);
+            Control* found = form_->controlAt(point);
+            for (Control* control : order_)
+                if (under != window && control->window.get() == under)
+                    found = control;
+            if (!found) {
+                *hit = childVariant(CHILDID_SELF);
+                return S_OK;
+            }
+            return child(found, hit);
+        });
+    }
+    HRESULT STDMETHODCALLTYPE accDoDefaultAction(VARIANT id) override {
+        return with(id, [&](Control* control) -> HRESULT {
+            if (control && control->window)
+                return forward(*control, [&](IAccessible* button, VARIANT itself) {
+                    return button->accDoDefaultAction(itself);
+                });
+            if (!control || !defaultHandler(*control))
+                return DISP_E_MEMBERNOTFOUND;
+            // Run after this call returns, as accDoDefaultAction's documentation asks: a
+            // handler may open a box, and the reader must not wait on it.
+            const auto& controls = form_->controls();
+            auto index = std::find_if(controls.begin(), controls.end(),
+                                      [&](const auto& c) { return c.get() == control; }) -
+                         controls.begin();
+            return PostMessageA(form_->handle(), defaultActionMessage, static_cast<WPARAM>(index),
+                                0)
+                       ? S_OK
+                       : E_FAIL;
+        });
+    }
+    HRESULT STDMETHODCALLTYPE put_accName(VARIANT, BSTR) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE put_accValue(VARIANT, BSTR) override { return E_NOTIMPL; }
+
+protected:
+    ~FormAccessible() = default; // the last Release deletes it
+
+private:
+    static VARIANT self() { return childVariant(CHILDID_SELF); }
+
+    // Runs `body` with the control `id` names (null: the client area itself) and the reading
+    // order in order_. Nothing thrown leaves; an error once the window is gone.
+    template <class Body> HRESULT with(const VARIANT& id, Body&& body) noexcept {
+        if (!form_)
+            return RPC_E_DISCONNECTED;
+        try {
+            readingOrder();
+            if (id.vt != VT_I4 || id.lVal < 0 || id.lVal > static_cast<long>(order_.size()))
+                return E_INVALIDARG;
+            return body(id.lVal == CHILDID_SELF ? nullptr : order_[id.lVal - 1]);
+        } catch (...) {
+            return E_OUTOFMEMORY;
+        }
+    }
+
+    // The buttons in tab order (those without one after them), then the windowless controls
+    // top to bottom, left to right.
+    void readingOrder() {
+        order_.clear();
+        for (const auto& control : form_->controls())
+            order_.push_back(control.get());
+        auto key = [](const Control* c) {
+            if (c->window)
+                return std::array<long, 3>{0, c->tabOrder < 0 ? LONG_MAX : c->tabOrder, 0};
+            return std::array<long, 3>{1, c->bounds.top, c->bounds.left};
+        };
+        std::stable_sort(order_.begin(), order_.end(),
+                         [&](const Control* a, const Control* b) { return key(a) < key(b); });
+    }
+
+    // A child as a VARIANT: a button's standard object, or a simple element's id.
+    HRESULT child(Control* control, VARIANT* out) const {
+        if (control->window) {
+            out->vt = VT_DISPATCH;
+            return AccessibleObjectFromWindow(control->window.get(),
+                                              static_cast<DWORD>(OBJID_WINDOW), __uuidof(IDispatch),
+                                              reinterpret_cast<void**>(&out->pdispVal));
+        }
+        auto at = std::find(order_.begin(), order_.end(), control);
+        *out = childVariant(static_cast<long>(at - order_.begin()) + 1);
+        return S_OK;
+    }
+
+    // A button answers for itself: its standard object, asked about itself.
+    template <class Call> static HRESULT forward(const Control& button, Call&& call) {
+        UniqueCom<IAccessible> object = standardObject(button.window.get(), OBJID_CLIENT);
+        return object ? call(object.get(), self()) : E_FAIL;
+    }
+
+    // A text only the buttons have.
+    HRESULT buttonText(const VARIANT& id, BSTR* text,
+                       HRESULT (STDMETHODCALLTYPE IAccessible::*get)(VARIANT, BSTR*)) {
+        *text = nullptr;
+        return with(id, [&](Control* control) -> HRESULT {
+            if (!control || !control->window)
+                return DISP_E_MEMBERNOTFOUND;
+            return forward(*control, [&](IAccessible* button, VARIANT itself) {
+                return (button->*get)(itself, text);
+            });
+        });
+    }
+
+    RECT clientRect(const Control& control) const {
+        RECT r = control.bounds;
+        if (control.window) {
+            GetWindowRect(control.window.get(), &r);
+            MapWindowPoints(nullptr, form_->handle(), reinterpret_cast<POINT*>(&r), 2);
+        }
+        return r;
+    }
+
+    // The control nearest to `from` among those wholly beyond the side the direction names.
+    Control* nearestBeyond(const Control& from, long direction) const {
+        RECT a = clientRect(from);
+        Control* nearest = nullptr;
+        long best = LONG_MAX;
+        for (Control* control : order_) {
+            RECT b = clientRect(*control);
+            bool vertical = direction == NAVDIR_UP || direction == NAVDIR_DOWN;
+            long gap = direction == NAVDIR_UP     ? a.top - b.bottom
+                       : direction == NAVDIR_DOWN ? b.top - a.bottom
+                       : direction == NAVDIR_LEFT ? a.left - b.right
+                                                  : b.left - a.right;
+            long across = vertical ? (b.left + b.right) - (a.left + a.right)
+                                   : (b.top + b.bottom) - (a.top + a.bottom);
+            long distance = gap + std::labs(across) / 2;
+            if (control != &from && gap >= 0 && distance < best) {
+                best = distance;
+                nearest = control;
+            }
+        }
+        return nearest;
+    }
+
+    Form* form_; // null once the window is gone
+    std::vector<Control*> order_;
+    ULONG references_ = 1;
+};
+
+LRESULT Accessibility::getObject(WPARAM flags, LPARAM objectId) {
+    if (static_cast<LONG>(static_cast<DWORD>(objectId)) != OBJID_CLIENT)
+        return 0;
+    initializeComOnThisThread();
+    if (!object_)
+        object_ = new FormAccessible(form_);
+    return LresultFromObject(__uuidof(IAccessible), flags, object_);
+}
+
+void Accessibility::runDefaultAction(WPARAM control) {
+    const auto& controls = form_.controls();
+    if (control >= controls.size())
+        return;
+    if (const std::function<void()>* handler = defaultHandler(*controls[control]))
+        (*handler)();
+}
+
+void Accessibility::disconnect() {
+    if (!object_)
+        return;
+    object_->disconnect();
+    // Readers in other processes hold proxies: cut them off too ("Handling the WM_GETOBJECT
+    // Message" asks for this when the window is destroyed).
+    CoDisconnectObject(object_, 0);
+    object_->Release();
+    object_ = nullptr;
+}
