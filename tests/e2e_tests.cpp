@@ -8,6 +8,8 @@
 
 #include <gtest/gtest.h>
 
+#include <oleacc.h>
+
 #include <algorithm>
 #include <functional>
 #include <memory>
@@ -266,6 +268,7 @@ enum class Result {
     linkWritten,  // the desktop link, then the Success box
     linkRefused,  // the save's Error box, then the Failure box, and no link
     webPageOpens, // the About box, whose link opens the author's web page in the browser
+    readerOpensWebPage, // the same, its link run by a screen reader in this process
 };
 
 // Why a desktop link cannot be saved.
@@ -294,6 +297,7 @@ Outcome nothing() { return {Result::nothing, {}, {}}; }
 Outcome linkWritten() { return {Result::linkWritten, {}, {}}; }
 Outcome linkRefused(Refusal why) { return {Result::linkRefused, {}, {}, 0, why}; }
 Outcome webPageOpens() { return {Result::webPageOpens, {}, {}}; }
+Outcome readerOpensWebPage() { return {Result::readerOpensWebPage, {}, {}}; }
 
 std::ostream& operator<<(std::ostream& out, const Outcome& outcome) {
     switch (outcome.result) {
@@ -314,6 +318,8 @@ std::ostream& operator<<(std::ostream& out, const Outcome& outcome) {
                                                                   : "the target too long");
     case Result::webPageOpens:
         return out << "the About box, its link opening the author's web page";
+    case Result::readerOpensWebPage:
+        return out << "the About box read by a screen reader, which runs its link";
     }
     return out;
 }
@@ -322,7 +328,8 @@ std::ostream& operator<<(std::ostream& out, const Outcome& outcome) {
 // once it goes.
 bool showsAWindow(Result result) {
     return result == Result::fileError || result == Result::linkWritten ||
-           result == Result::linkRefused || result == Result::webPageOpens;
+           result == Result::linkRefused || result == Result::webPageOpens ||
+           result == Result::readerOpensWebPage;
 }
 
 // --- The table ------------------------------------------------------------------------------
@@ -362,6 +369,7 @@ const Case cases[] = {
     {"Complete", click("&Desktop Icon"), linkRefused(Refusal::folderInTheWay)},
     {"Complete", key('D'), linkRefused(Refusal::folderInTheWay)},
     {"Complete", altKey('A'), webPageOpens()},
+    {"Complete", altKey('A'), readerOpensWebPage()},
     {"Complete", key('S'), starts("duke3d.exe", gameArguments)},
 
     {"FolderNameWithSpaces", click("&Single Play"), starts("duke3d.exe", gameArguments)},
@@ -500,6 +508,32 @@ void expectBox(Scene& scene, const ExpectedBox& expected) {
     launcher.waitIdle();
 }
 
+// A screen reader: the names of a window's accessible children, one a line, read through its
+// object from this process; then the default action of the one that is a link.
+std::string readAndRunTheLink(HWND window) {
+    void* object = nullptr;
+    AccessibleObjectFromWindow(window, OBJID_CLIENT, __uuidof(IAccessible), &object);
+    if (!object)
+        return "(no object)";
+    auto* root = static_cast<IAccessible*>(object);
+    std::string names;
+    long count = 0;
+    root->get_accChildCount(&count);
+    for (long i = 1; i <= count; ++i) {
+        VARIANT id{}, role{};
+        id.vt = VT_I4;
+        id.lVal = i;
+        BSTR name = nullptr;
+        root->get_accName(id, &name);
+        names += std::string(name, name + SysStringLen(name)) + "\n";
+        SysFreeString(name);
+        if (SUCCEEDED(root->get_accRole(id, &role)) && role.lVal == ROLE_SYSTEM_LINK)
+            root->accDoDefaultAction(id);
+    }
+    root->Release();
+    return names;
+}
+
 // What a row needs in place before its action.
 void prepare(const Case& c, Scene& scene) {
     if (c.expected.result == Result::linkWritten || c.expected.result == Result::linkRefused)
@@ -566,7 +600,8 @@ void runCase(const Case& c, Scene& scene) {
         desktop.clear();
         break;
     }
-    case Result::webPageOpens: {
+    case Result::webPageOpens:
+    case Result::readerOpensWebPage: {
         HWND about = launcher.waitForWindow("TfrmAbout");
         EXPECT_NE(about, nullptr) << "no About box; the launcher's windows:"
                                   << launcher.windowsReport();
@@ -574,7 +609,13 @@ void runCase(const Case& c, Scene& scene) {
             break;
         EXPECT_EQ(windowText(about), "About");
         EXPECT_FALSE(launcher.mainWindowEnabled()) << "the main window was enabled under it";
-        EXPECT_EQ(launcher.clickIn(about, aboutLinkPoint), "");
+        if (c.expected.result == Result::readerOpensWebPage) {
+            EXPECT_EQ(readAndRunTheLink(about), "OK\nThe Realm of Morva\n(c) 2026 Morva Studio\n"
+                                                "The Realm of Morva\nWindows Launcher\n"
+                                                "(c) 2026 Quillet\nQuillet on the Internet\n");
+        } else {
+            EXPECT_EQ(launcher.clickIn(about, aboutLinkPoint), "");
+        }
         expectStarts(scene, 1,
                      {package.helper(browserName), "\"" + std::string(authorWebPage) + "\"",
                       package.directory()});

@@ -8,11 +8,16 @@
 
 #include <gtest/gtest.h>
 
+#include <oleacc.h>
+
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 #include <set>
+#include <span>
 #include <stdexcept>
 #include <thread>
+#include <tuple>
 
 namespace {
 
@@ -22,6 +27,8 @@ const ShellCall singlePlay =
     shellExecuteCall("D:\\GAME\\duke3d.exe", "/xmorva.con /gmorva.grp /dmorva.dmo");
 const ShellCall multiPlay = shellExecuteCall("D:\\GAME\\setup.exe", "/xmorva.con /gmorva.grp");
 const ShellCall readme = shellExecuteCall("D:\\GAME\\Morva.txt", "");
+const ShellCall demo =
+    shellExecuteCall("D:\\GAME\\duke3d.exe", "/xmorva.con /gmorva.grp /dmorva.amo");
 
 using Keys = std::vector<std::pair<WORD, bool>>;
 
@@ -276,8 +283,7 @@ TEST_F(MainWindow, MouseClicksAndTheArtwork) {
     clickAt(artwork);
     EXPECT_EQ(shell_.calls, Calls{}) << "a single click on the artwork does nothing";
     clickAt(artwork, 2);
-    EXPECT_EQ(shell_.calls,
-              Calls{shellExecuteCall("D:\\GAME\\duke3d.exe", "/xmorva.con /gmorva.grp /dmorva.amo")});
+    EXPECT_EQ(shell_.calls, Calls{demo});
 }
 
 TEST_F(MainWindow, ExceptionsFromHandlersAreShownAndTheProgramGoesOn) {
@@ -584,6 +590,70 @@ TEST_F(MainWindow, LayoutScalesWithTheMeasuredFontHeight) {
     }
 }
 
+// What a screen reader reads, in this process through oleacc: one child of a form's object, by
+// its id; a button is its own object, and only the window it stands for is read.
+struct Read {
+    HWND window = nullptr;
+    long role = -1, state = -1;
+    std::string name = "garbage", action = "garbage";
+    RECT location{-1, -1, -1, -1};
+};
+
+VARIANT childId(long id) {
+    VARIANT v{};
+    v.vt = VT_I4;
+    v.lVal = id;
+    return v;
+}
+
+UniqueCom<IAccessible> clientObject(HWND window) {
+    [[maybe_unused]] static HRESULT com = CoInitialize(nullptr); // the reader's own apartment
+    void* object = nullptr;
+    AccessibleObjectFromWindow(window, OBJID_CLIENT, __uuidof(IAccessible), &object);
+    return UniqueCom<IAccessible>(static_cast<IAccessible*>(object));
+}
+
+Read readChild(IAccessible* parent, const VARIANT& id) {
+    Read got;
+    if (id.vt == VT_DISPATCH) {
+        void* own = nullptr;
+        if (SUCCEEDED(id.pdispVal->QueryInterface(__uuidof(IAccessible), &own)))
+            WindowFromAccessibleObject(UniqueCom<IAccessible>(static_cast<IAccessible*>(own)).get(),
+                                       &got.window);
+        return got;
+    }
+    for (auto [text, get] : {std::pair{&got.name, &IAccessible::get_accName},
+                             std::pair{&got.action, &IAccessible::get_accDefaultAction}}) {
+        BSTR value = nullptr;
+        *text = (parent->*get)(id, &value) == S_OK ? std::string(value, value + SysStringLen(value))
+                                                   : "(none)";
+        SysFreeString(value);
+    }
+    VARIANT role{}, state{};
+    if (SUCCEEDED(parent->get_accRole(id, &role)) && SUCCEEDED(parent->get_accState(id, &state))) {
+        got.role = role.lVal;
+        got.state = state.lVal;
+    }
+    long x, y, width, height;
+    if (SUCCEEDED(parent->accLocation(&x, &y, &width, &height, id)))
+        got.location = {x, y, x + width, y + height};
+    return got;
+}
+
+std::vector<Read> readTree(IAccessible* root) {
+    long count = -1;
+    root->get_accChildCount(&count);
+    std::vector<VARIANT> children(std::max(count, 0L));
+    long obtained = 0;
+    AccessibleChildren(root, 0, count, children.data(), &obtained);
+    std::vector<Read> tree;
+    for (long i = 0; i < obtained; ++i) {
+        tree.push_back(readChild(root, children[i]));
+        VariantClear(&children[i]);
+    }
+    return tree;
+}
+
 // The About dialog, opened from the main window. While it is up this thread is inside its
 // modal loop, so a second thread plays the user.
 class AboutDialog : public MainWindow {
@@ -837,6 +907,94 @@ TEST_F(AboutDialog, OkButtonShowsTheGreenCheckAndAGreyOneWhenDisabled) {
     settle();
     EXPECT_EQ(green(), 0);
     frmAbout->hide();
+}
+
+// Both windows as a reader gets them: the buttons in tab order, as their own objects, then the
+// windowless controls top to bottom; where they are in physical pixels, and what a hit test at
+// a windowless one's centre finds. The About box is hidden: all of it reads as invisible.
+TEST_F(AboutDialog, ScreenReadersGetEveryControlInReadingOrder) {
+    struct Row {
+        const char* control;
+        long role = 0; // 0: a button, its own object
+        const char* name = "";
+        const char* action = "(none)";
+    };
+    const Row mainRows[] = {{"btnSinglePlay"}, {"btnMultiPlay"}, {"btnDesktopIcon"}, {"btnExit"},
+                            {"btnReadme"},     {"btnCredits"},   {"btnIntview"},
+                            {"Image1", ROLE_SYSTEM_GRAPHIC, "The Realm of Morva", "Double Click"}};
+    const Row aboutRows[] = {
+        {"BitBtn1"},
+        {"Label2", ROLE_SYSTEM_STATICTEXT, "The Realm of Morva"},
+        {"Label5", ROLE_SYSTEM_STATICTEXT, "(c) 2026 Morva Studio"},
+        {"Image1", ROLE_SYSTEM_GRAPHIC, "The Realm of Morva"},
+        {"Label1", ROLE_SYSTEM_STATICTEXT, "Windows Launcher"},
+        {"Label3", ROLE_SYSTEM_STATICTEXT, "(c) 2026 Quillet"},
+        {"lblLink2URL", ROLE_SYSTEM_LINK, "Quillet on the Internet", "Jump"}};
+    for (auto [form, rows, visible] :
+         {std::tuple{static_cast<Form*>(form_), std::span<const Row>(mainRows), true},
+          std::tuple{static_cast<Form*>(frmAbout), std::span<const Row>(aboutRows), false}}) {
+        UniqueCom<IAccessible> root = clientObject(form->handle());
+        ASSERT_NE(root, nullptr);
+        std::vector<Read> tree = readTree(root.get());
+        ASSERT_EQ(tree.size(), rows.size()) << windowText(form->handle());
+        for (size_t i = 0; i < rows.size(); ++i) {
+            SCOPED_TRACE(rows[i].control);
+            const Control& control = form->control(rows[i].control);
+            if (!rows[i].role) {
+                EXPECT_EQ(tree[i].window, control.window.get());
+                continue;
+            }
+            EXPECT_EQ(tree[i].role, rows[i].role);
+            EXPECT_EQ(tree[i].name, rows[i].name);
+            EXPECT_EQ(tree[i].action, rows[i].action);
+            EXPECT_EQ((tree[i].state & STATE_SYSTEM_INVISIBLE) == 0, visible) << tree[i].state;
+            EXPECT_EQ((tree[i].state & STATE_SYSTEM_LINKED) != 0, rows[i].role == ROLE_SYSTEM_LINK);
+            RECT expected = control.bounds;
+            MapWindowPoints(form->handle(), nullptr, reinterpret_cast<POINT*>(&expected), 2);
+            auto corners = [](const RECT& r) { return std::tuple(r.left, r.top, r.right, r.bottom); };
+            EXPECT_EQ(corners(tree[i].location), corners(expected));
+            VARIANT hit{};
+            root->accHitTest(centreOf(expected).x, centreOf(expected).y, &hit);
+            EXPECT_EQ(hit.vt == VT_I4 ? hit.lVal : -1, static_cast<long>(i + 1)) << "hit test";
+        }
+    }
+}
+
+// The link's action opens the page once and leaves the dialog open and the link's colour as the
+// mouse left it; the artwork's starts the alternative demo once; a label has none.
+TEST_F(AboutDialog, DefaultActionsRunTheLinkAndTheArtworkOnce) {
+    frmAbout->show();
+    frmAbout->lblLink2URLMouseMove();
+    settle();
+    UniqueCom<IAccessible> root = clientObject(about());
+    ASSERT_NE(root, nullptr);
+    EXPECT_EQ(root->accDoDefaultAction(childId(7)), S_OK);
+    EXPECT_EQ(root->accDoDefaultAction(childId(2)), DISP_E_MEMBERNOTFOUND);
+    settle();
+    EXPECT_EQ(shell_.calls, Calls{shellExecuteCall("https://quillet.example.org/", "")});
+    EXPECT_TRUE(IsWindowVisible(about()));
+    EXPECT_EQ(frmAbout->control("lblLink2URL").fontColour, Colour::red);
+    frmAbout->hide();
+    shell_.calls.clear();
+    EXPECT_EQ(clientObject(main())->accDoDefaultAction(childId(8)), S_OK);
+    settle();
+    EXPECT_EQ(shell_.calls, Calls{demo});
+}
+
+// A reader may hold the object after the window has gone: it then answers an error.
+TEST_F(MainWindow, AnAccessibleObjectHeldPastItsWindowAnswersAnError) {
+    UniqueCom<IAccessible> held;
+    long count = -1;
+    {
+        TfrmAbout another;
+        held = clientObject(another.handle());
+        ASSERT_NE(held, nullptr);
+        EXPECT_EQ(held->get_accChildCount(&count), S_OK);
+        EXPECT_EQ(count, 7);
+    }
+    BSTR name = nullptr;
+    EXPECT_TRUE(FAILED(held->get_accChildCount(&count)));
+    EXPECT_TRUE(FAILED(held->get_accName(childId(2), &name)));
 }
 
 } // namespace
