@@ -961,7 +961,8 @@ TEST_F(AboutDialog, ScreenReadersGetEveryControlInReadingOrder) {
 }
 
 // The link's action opens the page once and leaves the dialog open and the link's colour as the
-// mouse left it; the artwork's starts the alternative demo once; a label has none.
+// mouse left it; the artwork's starts the alternative demo once, not while its window is
+// disabled; a label has none.
 TEST_F(AboutDialog, DefaultActionsRunTheLinkAndTheArtworkOnce) {
     frmAbout->show();
     frmAbout->lblLink2URLMouseMove();
@@ -976,6 +977,9 @@ TEST_F(AboutDialog, DefaultActionsRunTheLinkAndTheArtworkOnce) {
     EXPECT_EQ(frmAbout->control("lblLink2URL").fontColour, Colour::red);
     frmAbout->hide();
     shell_.calls.clear();
+    EnableWindow(main(), FALSE); // as under the About box: refused
+    EXPECT_EQ(clientObject(main())->accDoDefaultAction(childId(8)), E_ACCESSDENIED);
+    EnableWindow(main(), TRUE);
     EXPECT_EQ(clientObject(main())->accDoDefaultAction(childId(8)), S_OK);
     settle();
     EXPECT_EQ(shell_.calls, Calls{demo});

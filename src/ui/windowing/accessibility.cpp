@@ -342,6 +342,9 @@ public:
                 });
             if (!control || !defaultHandler(*control))
                 return DISP_E_MEMBERNOTFOUND;
+            // A window a modal dialog or box has disabled takes no input, a reader's neither.
+            if (!IsWindowEnabled(form_->handle()))
+                return E_ACCESSDENIED;
             // Run after this call returns, as accDoDefaultAction's documentation asks: a
             // handler may open a box, and the reader must not wait on it.
             const auto& controls = form_->controls();
