@@ -451,7 +451,10 @@ private:
                                                   : b.left - a.right;
             long across = vertical ? (b.left + b.right) - (a.left + a.right)
                                    : (b.top + b.bottom) - (a.top + a.bottom);
-            long distance = gap + std::labs(across) / 2;
+            // One in line with `from` first, then the smallest gap, then the smallest offset.
+            bool inLine = vertical ? b.left < a.right && a.left < b.right
+                                   : b.top < a.bottom && a.top < b.bottom;
+            long distance = (inLine ? 0 : 1 << 28) + gap * 4096 + std::labs(across);
             if (control != &from && gap >= 0 && distance < best) {
                 best = distance;
                 nearest = control;
