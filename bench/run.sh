@@ -10,6 +10,8 @@ set -eu
 [ -z "${SUBJECT:-}" ] || SUBJECT=$(realpath "$SUBJECT")
 [ -z "${BUILD_DIR:-}" ] || BUILD_DIR=$(realpath -m "$BUILD_DIR")
 cd "$(dirname "$0")/.."
+# One Wine for every picture and figure: the system's (wine-run.sh).
+export MORVA_WINE=system
 
 runs=${RUNS:-15}
 [ "$runs" -ge 10 ] || { echo "RUNS must be at least 10" >&2; exit 2; }

@@ -3,17 +3,66 @@
 # build tree: the prefix, HOME and the XDG folders. The first run makes the prefix.
 #   wine-run.sh STATE_DIR [--dpi N] PROGRAM [ARGS...]
 # --dpi gives the prefix that display density (LogPixels); use a state folder per density.
+# MORVA_WINE picks the Wine: "system" (the default) is the one on PATH; "debian13" is Debian
+# 13's Wine 10 in a Debian 13 root of its own (debian-root.sh), run in a private mount namespace
+# so that nothing stays mounted when it ends. Each Wine has a state folder of its own.
 set -eu
 state=$1
 shift
+
+mkdir -p "$state"
+state=$(cd "$state" && pwd)
+
+case "${MORVA_WINE:-system}" in
+system) ;;
+debian13)
+    if [ -z "${MORVA_IN_ROOT:-}" ]; then
+        here=$(cd "$(dirname "$0")" && pwd)
+        root=$("$here/debian-root.sh")
+        tree=$(dirname "$state")
+        state=$state/debian13
+        mkdir -p "$state"
+        sudo=""
+        [ "$(id -u)" -eq 0 ] || sudo="sudo -E"
+        # Inside the root the paths are the same as outside: the project (sources and build
+        # tree), the state folder, the X server's sockets and its authority file. The program
+        # runs as the caller, in the caller's folder.
+        # shellcheck disable=SC2016 # expanded by the inner shell
+        exec $sudo unshare --mount --propagation private sh -c '
+            set -eu
+            root=$1 user=$2 group=$3
+            shift 3
+            for path in /proc /sys /dev; do
+                mount --rbind "$path" "$root$path"
+            done
+            for path in "$@"; do
+                case "$path" in --) break ;; esac
+                [ -e "$path" ] || continue
+                if [ -d "$path" ]; then mkdir -p "$root$path"; else
+                    mkdir -p "$(dirname "$root$path")" && touch "$root$path"; fi
+                mount --rbind "$path" "$root$path"
+            done
+            while [ "$1" != -- ]; do shift; done
+            shift
+            exec chroot "$root" setpriv --reuid="$user" --regid="$group" --clear-groups \
+                sh -c "cd \"\$0\" && exec \"\$@\"" "$PWD" env MORVA_IN_ROOT=1 "$@"
+        ' sh "$root" "$(id -u)" "$(id -g)" \
+            "$(cd "$here/.." && pwd)" "$tree" /tmp/.X11-unix ${XAUTHORITY:+"$XAUTHORITY"} \
+            -- sh "$here/wine-run.sh" "$state" "$@"
+    fi
+    ;;
+*)
+    echo "wine-run.sh: MORVA_WINE is \"$MORVA_WINE\"; it is \"system\" or \"debian13\"" >&2
+    exit 2
+    ;;
+esac
+
 dpi=96
 if [ "${1:-}" = "--dpi" ]; then
     dpi=$2
     shift 2
 fi
 
-mkdir -p "$state"
-state=$(cd "$state" && pwd)
 export WINEPREFIX="$state/prefix"
 export HOME="$state/home"
 export XDG_CONFIG_HOME="$HOME/.config" XDG_DATA_HOME="$HOME/.local/share"
@@ -28,8 +77,13 @@ export LC_ALL=C.UTF-8
 # Serif" falls back to another face and the caption buttons lose their Marlett glyphs.
 wine_fonts=/usr/share/wine/fonts
 
-# Made, and made with Wine's fonts (a prefix from before they were copied counts as half-made).
-ready() { [ -f "$WINEPREFIX/.morva-ready" ] && [ -f "$WINEPREFIX/drive_c/windows/Fonts/marlett.ttf" ]; }
+# Made by this Wine, and made with its fonts (a prefix from before they were copied counts as
+# half-made; one made by another Wine is made again, never opened).
+wine_version=$(wine --version)
+ready() {
+    [ "$(cat "$WINEPREFIX/.morva-ready" 2>/dev/null)" = "$wine_version" ] &&
+        [ -f "$WINEPREFIX/drive_c/windows/Fonts/marlett.ttf" ]
+}
 
 if ! ready; then
     if [ ! -f "$wine_fonts/marlett.ttf" ]; then
@@ -61,7 +115,7 @@ if ! ready; then
                     mkdir "$desktop"
                 fi
             done
-            touch "$WINEPREFIX/.morva-ready"
+            echo "$wine_version" >"$WINEPREFIX/.morva-ready"
         fi
     ) 9>"$state/.prefix.lock"
 fi

@@ -5,6 +5,8 @@
 #include "layout.h"
 #include "resource.h"
 
+// Captions and font names stay ASCII: GDI's A calls read them in the system's code page, not
+// the process's UTF-8 ("Use UTF-8 code pages in Windows apps").
 inline constexpr FontLayout windowFont{"MS Sans Serif", 8};
 
 template <class F> inline constexpr MenuItemLayout<F> mainMenu[] = {

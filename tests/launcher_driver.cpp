@@ -72,19 +72,20 @@ std::string baseDirOf(const std::string& directory) {
 
 namespace {
 
-// A value of a key; nothing when the key or the value is missing.
+// A value of a key; nothing when the key or the value is missing. An empty name is the key's
+// default value, as for the registry calls.
 std::optional<std::pair<DWORD, std::vector<BYTE>>> registryValue(HKEY root, const std::string& key,
-                                                                 const char* value) {
+                                                                 const std::wstring& value) {
     HKEY opened = nullptr;
-    if (RegOpenKeyExA(root, key.c_str(), 0, KEY_QUERY_VALUE, &opened) != ERROR_SUCCESS)
+    if (RegOpenKeyExW(root, wide(key).c_str(), 0, KEY_QUERY_VALUE, &opened) != ERROR_SUCCESS)
         return std::nullopt;
     DWORD type = REG_NONE;
     DWORD size = 0;
     std::optional<std::pair<DWORD, std::vector<BYTE>>> result;
-    if (RegQueryValueExA(opened, value, nullptr, &type, nullptr, &size) == ERROR_SUCCESS) {
-        std::vector<BYTE> data(size + 1, 0);
+    if (RegQueryValueExW(opened, value.c_str(), nullptr, &type, nullptr, &size) == ERROR_SUCCESS) {
+        std::vector<BYTE> data(size + sizeof(wchar_t), 0);
         DWORD read = size;
-        if (RegQueryValueExA(opened, value, nullptr, &type, data.data(), &read) ==
+        if (RegQueryValueExW(opened, value.c_str(), nullptr, &type, data.data(), &read) ==
             ERROR_SUCCESS) {
             data.resize(read);
             result = std::make_pair(type, data);
@@ -94,21 +95,20 @@ std::optional<std::pair<DWORD, std::vector<BYTE>>> registryValue(HKEY root, cons
     return result;
 }
 
-std::string asString(const std::vector<BYTE>& data) {
-    std::string text(data.begin(), data.end());
-    while (!text.empty() && text.back() == '\0')
-        text.pop_back();
-    return text;
+std::string asString(std::vector<BYTE> data) {
+    data.resize(data.size() + sizeof(wchar_t), 0);
+    return utf8(reinterpret_cast<const wchar_t*>(data.data()));
 }
 
-LONG setRegistryValue(HKEY root, const std::string& key, const char* value, DWORD type,
+LONG setRegistryValue(HKEY root, const std::string& key, const std::wstring& value, DWORD type,
                       const std::vector<BYTE>& data) {
     HKEY opened = nullptr;
-    LONG status = RegCreateKeyExA(root, key.c_str(), 0, nullptr, 0, KEY_SET_VALUE, nullptr,
+    LONG status = RegCreateKeyExW(root, wide(key).c_str(), 0, nullptr, 0, KEY_SET_VALUE, nullptr,
                                   &opened, nullptr);
     if (status != ERROR_SUCCESS)
         return status;
-    status = RegSetValueExA(opened, value, 0, type, data.data(), static_cast<DWORD>(data.size()));
+    status = RegSetValueExW(opened, value.c_str(), 0, type, data.data(),
+                            static_cast<DWORD>(data.size()));
     RegCloseKey(opened);
     return status;
 }
@@ -116,21 +116,22 @@ LONG setRegistryValue(HKEY root, const std::string& key, const char* value, DWOR
 } // namespace
 
 std::string fileTypeOf(const std::string& extension) {
-    auto type = registryValue(HKEY_CLASSES_ROOT, extension, nullptr);
+    auto type = registryValue(HKEY_CLASSES_ROOT, extension, L"");
     return type ? asString(type->second) : "";
 }
 
 RegistryValue::RegistryValue(HKEY root, const std::string& key, const std::string& name,
                              const std::string& text)
     : root_(root), key_(key), name_(name) {
-    const char* value = valueName();
+    std::wstring value = wide(name_);
     if (auto previous = registryValue(root_, key_, value)) {
         hadValue_ = true;
         previousType_ = previous->first;
         previousData_ = previous->second;
     }
-    std::vector<BYTE> data(text.begin(), text.end());
-    data.push_back(0);
+    std::wstring textW = wide(text);
+    auto* bytes = reinterpret_cast<const BYTE*>(textW.c_str());
+    std::vector<BYTE> data(bytes, bytes + (textW.size() + 1) * sizeof(wchar_t));
     LONG status = setRegistryValue(root_, key_, value, REG_SZ, data);
     if (status != ERROR_SUCCESS) {
         error_ = "cannot set " + key_ + " " + name_ + ": error " + std::to_string(status);
@@ -146,14 +147,14 @@ RegistryValue::RegistryValue(HKEY root, const std::string& key, const std::strin
 RegistryValue::~RegistryValue() {
     if (!changed_)
         return;
-    const char* value = valueName();
+    std::wstring value = wide(name_);
     if (hadValue_) {
         setRegistryValue(root_, key_, value, previousType_, previousData_);
         return;
     }
     HKEY opened = nullptr;
-    if (RegOpenKeyExA(root_, key_.c_str(), 0, KEY_SET_VALUE, &opened) == ERROR_SUCCESS) {
-        RegDeleteValueA(opened, value);
+    if (RegOpenKeyExW(root_, wide(key_).c_str(), 0, KEY_SET_VALUE, &opened) == ERROR_SUCCESS) {
+        RegDeleteValueW(opened, value.c_str());
         RegCloseKey(opened);
     }
 }
@@ -176,16 +177,16 @@ LauncherProcess::LauncherProcess(const std::string& directory, const Options& op
 
 void LauncherProcess::start(const std::string& directory, const Options& options) {
     std::string exe = options.program.empty() ? launcherPath() : options.program;
-    std::string commandLine = "\"" + exe + "\"";
-    STARTUPINFOA startup{};
+    std::wstring commandLine = wide("\"" + exe + "\"");
+    STARTUPINFOW startup{};
     startup.cb = sizeof startup;
     if (options.showCommand) {
         startup.dwFlags = STARTF_USESHOWWINDOW;
         startup.wShowWindow = *options.showCommand;
     }
     PROCESS_INFORMATION info{};
-    if (!CreateProcessA(exe.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                        directory.c_str(), &startup, &info)) {
+    if (!CreateProcessW(wide(exe).c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                        wide(directory).c_str(), &startup, &info)) {
         startError_ = "CreateProcess of " + exe + " in " + directory + " failed with error " +
                       std::to_string(GetLastError());
         return;

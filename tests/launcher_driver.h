@@ -38,8 +38,6 @@ public:
     const std::string& error() const { return error_; } // empty once the value is ours
 
 private:
-    const char* valueName() const { return name_.empty() ? nullptr : name_.c_str(); }
-
     HKEY root_;
     std::string key_, name_;
     std::string error_;

@@ -1,5 +1,6 @@
 // Stands in for duke3d.exe, setup.exe, the text viewer and the browser in a test package
-// folder: appends its full command line and current directory to standin.log beside itself.
+// folder: appends its full command line and current directory to standin.log beside itself, in
+// UTF-8 from the wide calls, so that no folder name loses a letter to the system's code page.
 // With MORVA_STANDIN_SHOW set (the demo package) it also shows them in a message box.
 // A GUI-subsystem program that opens no window, so starting it does not take the activation
 // away from the launcher under Wine.
@@ -18,16 +19,16 @@ std::wstring ownPath() {
     return std::wstring(buffer.data(), length);
 }
 
-std::string currentDirectory() {
-    std::vector<char> buffer(32768);
-    DWORD length = GetCurrentDirectoryA(static_cast<DWORD>(buffer.size()), buffer.data());
-    return std::string(buffer.data(), length);
+std::wstring currentDirectory() {
+    std::vector<wchar_t> buffer(32768);
+    DWORD length = GetCurrentDirectoryW(static_cast<DWORD>(buffer.size()), buffer.data());
+    return std::wstring(buffer.data(), length);
 }
 
-std::string ansi(const std::wstring& text) {
-    int size = WideCharToMultiByte(CP_ACP, 0, text.c_str(), -1, nullptr, 0, nullptr, nullptr);
+std::string utf8(const std::wstring& text) {
+    int size = WideCharToMultiByte(CP_UTF8, 0, text.c_str(), -1, nullptr, 0, nullptr, nullptr);
     std::vector<char> buffer(size > 0 ? size : 1);
-    WideCharToMultiByte(CP_ACP, 0, text.c_str(), -1, buffer.data(), size, nullptr, nullptr);
+    WideCharToMultiByte(CP_UTF8, 0, text.c_str(), -1, buffer.data(), size, nullptr, nullptr);
     return buffer.data();
 }
 
@@ -39,8 +40,8 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     // The verbatim prefix lifts the MAX_PATH limit from the log's path.
     std::wstring log = (folder.rfind(L"\\\\", 0) == 0 ? L"" : L"\\\\?\\") + folder + L"standin.log";
 
-    std::string directory = currentDirectory();
-    std::string record = std::string(GetCommandLineA()) + "\t" + directory + "\n";
+    std::wstring directory = currentDirectory();
+    std::string record = utf8(GetCommandLineW() + (L"\t" + directory) + L"\n");
 
     // Several stand-ins may start at once; retry while another holds the log open.
     for (int attempt = 0; attempt < 200; ++attempt) {
@@ -56,10 +57,9 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     }
 
     if (GetEnvironmentVariableA("MORVA_STANDIN_SHOW", nullptr, 0) != 0) {
-        std::string name = ansi(self.substr(self.rfind(L'\\') + 1));
-        std::string text = name + " was started with:\n\n" + GetCommandLineA() +
-                           "\n\nin the folder:\n\n" + directory;
-        MessageBoxA(nullptr, text.c_str(), "Stand-in for the game", MB_ICONINFORMATION);
+        std::wstring text = self.substr(self.rfind(L'\\') + 1) + L" was started with:\n\n" +
+                            GetCommandLineW() + L"\n\nin the folder:\n\n" + directory;
+        MessageBoxW(nullptr, text.c_str(), L"Stand-in for the game", MB_ICONINFORMATION);
     }
     return 0;
 }

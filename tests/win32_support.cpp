@@ -18,23 +18,28 @@ std::string testBinaryDirectory() {
     return path.substr(0, path.rfind('\\') + 1);
 }
 
+std::wstring wide(const std::string& text) {
+    int size = MultiByteToWideChar(CP_UTF8, 0, text.c_str(), -1, nullptr, 0);
+    std::wstring result(size > 0 ? size - 1 : 0, L'\0');
+    MultiByteToWideChar(CP_UTF8, 0, text.c_str(), -1, result.data(), size);
+    return result;
+}
+
+std::string utf8(const wchar_t* text) {
+    int size = WideCharToMultiByte(CP_UTF8, 0, text, -1, nullptr, 0, nullptr, nullptr);
+    std::string result(size > 0 ? size - 1 : 0, '\0');
+    WideCharToMultiByte(CP_UTF8, 0, text, -1, result.data(), size, nullptr, nullptr);
+    return result;
+}
+
 std::wstring longPath(const std::string& path) {
-    int size = MultiByteToWideChar(CP_ACP, 0, path.c_str(), -1, nullptr, 0);
-    std::wstring wide(size > 0 ? size - 1 : 0, L'\0');
-    MultiByteToWideChar(CP_ACP, 0, path.c_str(), -1, wide.data(), size);
-    if (wide.rfind(L"\\\\", 0) == 0) // already verbatim, or a network path
-        return wide;
-    return L"\\\\?\\" + wide;
+    std::wstring full = wide(path);
+    if (full.rfind(L"\\\\", 0) == 0) // already verbatim, or a network path
+        return full;
+    return L"\\\\?\\" + full;
 }
 
 namespace {
-
-std::string ansiOf(const wchar_t* text) {
-    int size = WideCharToMultiByte(CP_ACP, 0, text, -1, nullptr, 0, nullptr, nullptr);
-    std::string ansi(size > 0 ? size - 1 : 0, '\0');
-    WideCharToMultiByte(CP_ACP, 0, text, -1, ansi.data(), size, nullptr, nullptr);
-    return ansi;
-}
 
 void removeEntry(const std::string& path) {
     if (isFolder(path))
@@ -57,7 +62,7 @@ std::vector<std::string> folderEntries(const std::string& folder) {
     if (search == INVALID_HANDLE_VALUE)
         return names;
     do {
-        std::string name = ansiOf(found.cFileName);
+        std::string name = utf8(found.cFileName);
         if (name != "." && name != "..")
             names.push_back(name);
     } while (FindNextFileW(search, &found));
@@ -83,7 +88,6 @@ PackageFolder::PackageFolder(const std::string& leaf, size_t length) {
     // Digits count the characters, so a path in a failure message can be measured by eye.
     for (size_t i = path_.size(); i < length; ++i)
         path_ += static_cast<char>('0' + (i + 1) % 10);
-    // The leaf's bytes are taken in the ANSI code page as they are.
     CreateDirectoryW(longPath(path_).c_str(), nullptr);
 }
 
@@ -152,9 +156,10 @@ std::vector<StandInStart> PackageFolder::waitForStarts(size_t count,
 }
 
 std::string windowText(HWND window) {
-    char buffer[1024] = "garbage";
-    int length = GetWindowTextA(window, buffer, sizeof buffer);
-    return std::string(buffer, length > 0 ? length : 0);
+    wchar_t buffer[1024] = L"garbage";
+    int length = GetWindowTextW(window, buffer, 1024);
+    buffer[length > 0 ? length : 0] = L'\0';
+    return utf8(buffer);
 }
 
 std::string windowClass(HWND window) {
@@ -242,28 +247,24 @@ void pumpMessages(std::chrono::milliseconds duration) {
 
 ReadLink readLink(const std::string& file) {
     ReadLink read;
-    IShellLinkA* link = nullptr;
-    if (FAILED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA,
+    IShellLinkW* link = nullptr;
+    if (FAILED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW,
                                 reinterpret_cast<void**>(&link))))
         return read;
     IPersistFile* persistFile = nullptr;
     if (SUCCEEDED(link->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&persistFile)))) {
-        wchar_t wide[MAX_PATH];
-        MultiByteToWideChar(CP_ACP, 0, file.c_str(), -1, wide, MAX_PATH);
-        read.loaded = SUCCEEDED(persistFile->Load(wide, STGM_READ));
-        char buffer[MAX_PATH];
-        auto text = [&](HRESULT result) {
-            return SUCCEEDED(result) ? std::string(buffer) : "(failed)";
-        };
-        strcpy(buffer, "garbage");
+        read.loaded = SUCCEEDED(persistFile->Load(wide(file).c_str(), STGM_READ));
+        wchar_t buffer[MAX_PATH];
+        auto text = [&](HRESULT result) { return SUCCEEDED(result) ? utf8(buffer) : "(failed)"; };
+        wcscpy(buffer, L"garbage");
         read.path = text(link->GetPath(buffer, MAX_PATH, nullptr, SLGP_RAWPATH));
-        strcpy(buffer, "garbage");
+        wcscpy(buffer, L"garbage");
         read.workingDirectory = text(link->GetWorkingDirectory(buffer, MAX_PATH));
-        strcpy(buffer, "garbage");
+        wcscpy(buffer, L"garbage");
         read.description = text(link->GetDescription(buffer, MAX_PATH));
-        strcpy(buffer, "garbage");
+        wcscpy(buffer, L"garbage");
         read.arguments = text(link->GetArguments(buffer, MAX_PATH));
-        strcpy(buffer, "garbage");
+        wcscpy(buffer, L"garbage");
         read.iconLocation = text(link->GetIconLocation(buffer, MAX_PATH, &read.iconIndex));
         link->GetHotkey(&read.hotkey);
         persistFile->Release();
@@ -291,12 +292,12 @@ std::string onDriveZ(std::string unixPath) {
 } // namespace
 
 DesktopFolder::DesktopFolder() {
-    char buffer[MAX_PATH] = "garbage";
-    if (!SHGetSpecialFolderPathA(nullptr, buffer, CSIDL_DESKTOPDIRECTORY, FALSE)) {
+    wchar_t buffer[MAX_PATH] = L"garbage";
+    if (!SHGetSpecialFolderPathW(nullptr, buffer, CSIDL_DESKTOPDIRECTORY, FALSE)) {
         error_ = "no desktop folder";
         return;
     }
-    path_ = buffer;
+    path_ = utf8(buffer);
     std::string prefix = environment("WINEPREFIX");
     if (prefix.empty() ||
         GetFileAttributesA(onDriveZ(prefix + "/.morva-ready").c_str()) == INVALID_FILE_ATTRIBUTES) {
@@ -332,10 +333,7 @@ std::string unixPathOf(const std::string& path) {
         GetProcAddress(GetModuleHandleA("kernel32.dll"), "wine_get_unix_file_name")));
     if (!convert)
         return {};
-    int size = MultiByteToWideChar(CP_ACP, 0, path.c_str(), -1, nullptr, 0);
-    std::wstring wide(size > 0 ? size : 1, L'\0');
-    MultiByteToWideChar(CP_ACP, 0, path.c_str(), -1, wide.data(), size);
-    char* converted = convert(wide.c_str());
+    char* converted = convert(wide(path).c_str());
     if (!converted)
         return {};
     std::string result = converted;

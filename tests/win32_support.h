@@ -20,7 +20,12 @@ struct StandInStart {
     std::string directory; // its current directory
 };
 
-// The UTF-16 form of an ANSI path, with the verbatim prefix ("\\?\") that lifts the MAX_PATH
+// The tests hold every text in UTF-8 and reach Windows through the wide calls: they run in the
+// system's code page, which cannot hold every folder name, as the link's reader must.
+std::wstring wide(const std::string& text);
+std::string utf8(const wchar_t* text);
+
+// The UTF-16 form of a path, with the verbatim prefix ("\\?\") that lifts the MAX_PATH
 // limit from the wide file calls (which Wine's ANSI ones keep).
 std::wstring longPath(const std::string& path);
 
@@ -39,7 +44,7 @@ std::string windowClass(HWND window);
 // A fresh folder under the temporary directory, removed with everything in it at the end.
 class PackageFolder {
 public:
-    // `leaf` is the folder's own name (bytes in the ANSI code page). With `length`, the leaf
+    // `leaf` is the folder's own name. With `length`, the leaf
     // is padded with digits so that path() is exactly that many characters long.
     explicit PackageFolder(const std::string& leaf = "Morva package", size_t length = 0);
     ~PackageFolder();

@@ -4,6 +4,8 @@
 # runs on a private Xvfb display instead, photographs the launcher and prints where.
 set -eu
 cd "$(dirname "$0")/.."
+# One Wine for every picture and figure: the system's (wine-run.sh).
+export MORVA_WINE=system
 tools/install-packages.sh
 cmake --preset windows >/dev/null
 cmake --build --preset windows --target MorvaLauncher standin screenshot

@@ -4,6 +4,8 @@
 # docs/about-144dpi.png.
 set -eu
 cd "$(dirname "$0")/.."
+# One Wine for every picture and figure: the system's (wine-run.sh).
+export MORVA_WINE=system
 cmake --preset windows >/dev/null
 cmake --build --preset windows --target MorvaLauncher standin screenshot >/dev/null
 build=$(pwd)/build/windows

@@ -17,7 +17,8 @@ enum MessageBoxFlags : unsigned {
 // The desktop's file-system folder (CSIDL_DESKTOPDIRECTORY).
 inline constexpr int csidlDesktopDirectory = 16;
 
-// The longest path, terminator included, that a path buffer or the shell link object takes.
+// The longest path, terminator included, that a path buffer or the shell link object takes, in
+// UTF-16 characters as Windows counts them; an 8-bit path in UTF-8 may have more bytes.
 inline constexpr size_t maxPath = 260;
 
 // A COM interface pointer handed through the seam, opaque to the launch logic.

@@ -18,21 +18,35 @@ void initializeComOnThisThread() {
     CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE);
 }
 
+namespace {
+
+// Windows' path limits count UTF-16 characters, of which the process's code page, UTF-8, takes
+// up to three bytes each: an A buffer holds three for each, and the limit is checked in
+// characters.
+constexpr size_t bytesPerCharacter = 3;
+
+size_t characters(const char* text, DWORD length) {
+    return MultiByteToWideChar(CP_ACP, 0, text, static_cast<int>(length), nullptr, 0);
+}
+
+} // namespace
+
 std::optional<std::string> Win32ShellOperations::currentDirectory() {
-    char buffer[260];
+    char buffer[maxPath * bytesPerCharacter];
     DWORD length = GetCurrentDirectoryA(sizeof buffer, buffer);
     // A path that does not fit makes the call return the size it needs, and leaves the
     // buffer unspecified.
-    if (length == 0 || length >= sizeof buffer)
+    if (length == 0 || length >= sizeof buffer || characters(buffer, length) >= maxPath)
         return std::nullopt;
     return std::string(buffer, length);
 }
 
 std::optional<std::string> Win32ShellOperations::executablePath() {
-    char buffer[261];
+    constexpr size_t limit = maxPath + 1;
+    char buffer[limit * bytesPerCharacter];
     DWORD length = GetModuleFileNameA(nullptr, buffer, sizeof buffer);
     // A full buffer means the path was truncated (and, before Vista, not terminated).
-    if (length == 0 || length >= sizeof buffer)
+    if (length == 0 || length >= sizeof buffer || characters(buffer, length) >= limit)
         return std::nullopt;
     return std::string(buffer, length);
 }
@@ -117,8 +131,11 @@ void Win32ShellOperations::release(ComInterface* object) {
 
 std::optional<std::u16string> Win32ShellOperations::widePath(const std::string& path) {
     wchar_t buffer[maxPath];
+    // UTF-8 takes no flag but MB_ERR_INVALID_CHARS, and MB_PRECOMPOSED is the default
+    // (MultiByteToWideChar documentation).
+    DWORD flags = GetACP() == CP_UTF8 ? 0 : MB_PRECOMPOSED;
     // Zero: the path and its terminator do not fit.
-    int length = MultiByteToWideChar(CP_ACP, MB_PRECOMPOSED, path.c_str(), -1, buffer, maxPath);
+    int length = MultiByteToWideChar(CP_ACP, flags, path.c_str(), -1, buffer, maxPath);
     if (length == 0)
         return std::nullopt;
     return std::u16string(buffer, buffer + length - 1);

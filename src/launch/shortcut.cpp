@@ -23,7 +23,10 @@ private:
     ComInterface* object_ = nullptr;
 };
 
-bool fitsPathLimit(const std::string& path) { return path.size() < maxPath; }
+// The link object's limit counts UTF-16 characters, which a UTF-8 path has fewer of than bytes.
+bool fitsPathLimit(const std::string& path) {
+    return shellOperations().widePath(path).has_value();
+}
 
 } // namespace
 
