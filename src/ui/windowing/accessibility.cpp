@@ -468,6 +468,12 @@ private:
     ULONG references_ = 1;
 };
 
+Accessibility::Accessibility(Form& form) : form_(form) {}
+
+Accessibility::~Accessibility() {
+    disconnect();
+}
+
 LRESULT Accessibility::getObject(WPARAM flags, LPARAM objectId) {
     if (static_cast<LONG>(static_cast<DWORD>(objectId)) != OBJID_CLIENT)
         return 0;

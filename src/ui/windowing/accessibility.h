@@ -16,8 +16,8 @@ inline constexpr UINT defaultActionMessage = WM_APP + 1;
 
 class Accessibility {
 public:
-    explicit Accessibility(Form& form) : form_(form) {}
-    ~Accessibility() { disconnect(); }
+    explicit Accessibility(Form& form);
+    ~Accessibility();
     Accessibility(const Accessibility&) = delete;
     Accessibility& operator=(const Accessibility&) = delete;
 
