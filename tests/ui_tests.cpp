@@ -632,31 +632,24 @@ TEST_F(MainWindow, LayoutScalesWithTheMeasuredFontHeight) {
 // new density, suggests a rectangle of that size, and the window is laid out again from the
 // design, so that coming back to 96 gives exactly the first layout.
 TEST_F(MainWindow, DensityChangesLayItOutAgainByTheSameRule) {
-    const struct {
-        UINT dpi;
-        SIZE client;
-    } rows[] = {{144, {497, 220}}, {120, {398, 176}}, {96, {323, 143}}};
-    for (const auto& row : rows) {
+    for (UINT dpi : {144u, 120u, 96u}) {
         SIZE asked{-1, -1};
         EXPECT_TRUE(
-            SendMessageA(main(), WM_GETDPISCALEDSIZE, row.dpi, reinterpret_cast<LPARAM>(&asked)));
+            SendMessageA(main(), WM_GETDPISCALEDSIZE, dpi, reinterpret_cast<LPARAM>(&asked)));
         RECT suggested{40, 30, 40 + asked.cx, 30 + asked.cy};
-        SendMessageA(main(), WM_DPICHANGED, MAKEWPARAM(row.dpi, row.dpi),
+        SendMessageA(main(), WM_DPICHANGED, MAKEWPARAM(dpi, dpi),
                      reinterpret_cast<LPARAM>(&suggested));
-        expectLaidOutAt(static_cast<int>(row.dpi));
-        RECT client{-1, -1, -1, -1}, placed{-1, -1, -1, -1};
-        GetClientRect(main(), &client);
+        expectLaidOutAt(static_cast<int>(dpi));
+        // At the rectangle suggested, whose size frames the new client area at the new density.
+        RECT placed{-1, -1, -1, -1}, frame{-1, -1, -1, -1};
         GetWindowRect(main(), &placed);
-        EXPECT_EQ(client.right, row.client.cx) << row.dpi;
-        EXPECT_EQ(client.bottom, row.client.cy) << row.dpi;
-        EXPECT_EQ(placed.left, 40) << row.dpi;
-        EXPECT_EQ(placed.top, 30) << row.dpi;
-        // The size asked for frames that client area at the new density.
-        RECT frame{0, 0, row.client.cx, row.client.cy};
+        GetClientRect(main(), &frame);
         AdjustWindowRectExForDpi(&frame, GetWindowLongA(main(), GWL_STYLE), TRUE,
-                                 GetWindowLongA(main(), GWL_EXSTYLE), row.dpi);
-        EXPECT_EQ(asked.cx, frame.right - frame.left) << row.dpi;
-        EXPECT_EQ(asked.cy, frame.bottom - frame.top) << row.dpi;
+                                 GetWindowLongA(main(), GWL_EXSTYLE), dpi);
+        EXPECT_EQ(placed.left, 40) << dpi;
+        EXPECT_EQ(placed.top, 30) << dpi;
+        EXPECT_EQ(asked.cx, frame.right - frame.left) << dpi;
+        EXPECT_EQ(asked.cy, frame.bottom - frame.top) << dpi;
     }
 }
 
