@@ -70,11 +70,34 @@ void clickFromAnotherThread(POINT screen, int clicks = 1) {
         sendButtons({MOUSEEVENTF_LEFTDOWN, MOUSEEVENTF_LEFTUP});
 }
 
+// The size of a text in "MS Sans Serif" made for a density, measured independently of the form;
+// a layout value scaled by the height of "0" in the 8-point window font; a font's height.
+SIZE textSizeAt(int dpi, const std::string& text, int pointSize = 8) {
+    HFONT font = CreateFontA(-MulDiv(pointSize, dpi, 72), 0, 0, 0, FW_NORMAL, 0, 0, 0,
+                             DEFAULT_CHARSET, 0, 0, 0, 0, "MS Sans Serif");
+    SIZE size{-1, -1};
+    {
+        ScopedGetDC screen(nullptr);
+        ScopedSelectObject selected(screen, font);
+        GetTextExtentPoint32A(screen, text.c_str(), static_cast<int>(text.size()), &size);
+    }
+    DeleteObject(font);
+    return size;
+}
+int scaledBy(int measured, int value) {
+    return static_cast<int>(std::lround(value * measured / 13.0));
+}
+LONG fontHeight(HFONT font) {
+    LOGFONTA described{};
+    described.lfHeight = 0xdead;
+    GetObjectA(font, sizeof described, &described);
+    return described.lfHeight;
+}
+
 // Records like the fake, and shows the real message boxes, each kind with its own owner.
 class BoxShowingShell : public RecordingShell {
 public:
-    void messageBox(const std::string& text, const std::string& caption,
-                    unsigned flags) override {
+    void messageBox(const std::string& text, const std::string& caption, unsigned flags) override {
         RecordingShell::messageBox(text, caption, flags);
         MessageBoxA(nullptr, text.c_str(), caption.c_str(), flags);
     }
@@ -141,6 +164,31 @@ protected:
         for (int i = 0; i < clicks; ++i)
             sendButtons({MOUSEEVENTF_LEFTDOWN, MOUSEEVENTF_LEFTUP});
         settle();
+    }
+
+    // The client area, every control and the buttons' font as the rule lays them out at `dpi`.
+    void expectLaidOutAt(int dpi) {
+        int measured = textSizeAt(dpi, "0").cy;
+        EXPECT_EQ(form_->measuredTextHeight(), measured) << dpi;
+        RECT client{-1, -1, -1, -1};
+        GetClientRect(main(), &client);
+        EXPECT_EQ(client.right, scaledBy(measured, 323)) << dpi;
+        EXPECT_EQ(client.bottom, scaledBy(measured, 143)) << dpi;
+        for (const ControlLayout<TfrmMain>& layout : mainControls<TfrmMain>) {
+            RECT r = form_->control(layout.name).bounds;
+            if (HWND window = form_->control(layout.name).window.get()) {
+                GetWindowRect(window, &r);
+                MapWindowPoints(nullptr, main(), reinterpret_cast<POINT*>(&r), 2);
+                EXPECT_EQ(
+                    fontHeight(reinterpret_cast<HFONT>(SendMessageA(window, WM_GETFONT, 0, 0))),
+                    -MulDiv(8, dpi, 72))
+                    << layout.name << dpi;
+            }
+            EXPECT_EQ(r.left, scaledBy(measured, layout.left)) << layout.name << dpi;
+            EXPECT_EQ(r.top, scaledBy(measured, layout.top)) << layout.name << dpi;
+            EXPECT_EQ(r.right - r.left, scaledBy(measured, layout.width)) << layout.name << dpi;
+            EXPECT_EQ(r.bottom - r.top, scaledBy(measured, layout.height)) << layout.name << dpi;
+        }
     }
 
     HWND main() const { return form_->handle(); }
@@ -536,7 +584,7 @@ TEST_F(StartUp, MinimisedStartsOnlyTheTaskbarButtonAndActivatesAtTheFirstRestore
     EXPECT_EQ(focused(), "btnSinglePlay");
 }
 
-// The layout at the display's density: run in a 96 and a 144 pixels-per-inch prefix, the test
+// The layout at the display's density: run in 96, 120 and 144 pixels-per-inch prefixes, the test
 // told which one it is in.
 TEST_F(MainWindow, LayoutScalesWithTheMeasuredFontHeight) {
     const char* expectedDpi = std::getenv("MORVA_EXPECTED_DPI");
@@ -544,12 +592,14 @@ TEST_F(MainWindow, LayoutScalesWithTheMeasuredFontHeight) {
     if (expectedDpi) {
         ASSERT_EQ(dpi, std::atoi(expectedDpi));
     }
+    // Per-monitor aware, as the manifest asks (Wine 8 says so of every window).
+    EXPECT_EQ(GetAwarenessFromDpiAwarenessContext(GetWindowDpiAwarenessContext(main())),
+              DPI_AWARENESS_PER_MONITOR_AWARE);
 
-    // Measure the window font's "0" independently of the form, in the face asked for: a prefix
-    // without Wine's own fonts gives another face, and no Marlett for the caption buttons.
-    HFONT font = CreateFontA(-MulDiv(8, dpi, 72), 0, 0, 0, FW_NORMAL, 0, 0, 0, DEFAULT_CHARSET,
-                             0, 0, 0, 0, "MS Sans Serif");
-    SIZE zero{-1, -1};
+    // The face asked for: a prefix without Wine's own fonts gives another, and no Marlett for
+    // the caption buttons.
+    HFONT font = CreateFontA(-MulDiv(8, dpi, 72), 0, 0, 0, FW_NORMAL, 0, 0, 0, DEFAULT_CHARSET, 0,
+                             0, 0, 0, "MS Sans Serif");
     char face[LF_FACESIZE] = "garbage";
     LOGFONTA marlett{};
     marlett.lfCharSet = DEFAULT_CHARSET;
@@ -558,7 +608,6 @@ TEST_F(MainWindow, LayoutScalesWithTheMeasuredFontHeight) {
     {
         ScopedGetDC screen(nullptr);
         ScopedSelectObject selected(screen, font);
-        GetTextExtentPoint32A(screen, "0", 1, &zero);
         GetTextFaceA(screen, sizeof face, face);
         EnumFontFamiliesExA(
             screen, &marlett,
@@ -571,31 +620,36 @@ TEST_F(MainWindow, LayoutScalesWithTheMeasuredFontHeight) {
     DeleteObject(font);
     EXPECT_STREQ(face, "MS Sans Serif");
     EXPECT_GT(marlettFaces, 0) << "no Marlett";
-    int measured = zero.cy;
-    EXPECT_EQ(form_->measuredTextHeight(), measured);
     if (dpi == 96) {
-        EXPECT_EQ(measured, 13);
+        EXPECT_EQ(textSizeAt(dpi, "0").cy, 13);
     } else {
-        EXPECT_NE(measured, 13) << "at " << dpi << " the layout must scale";
+        EXPECT_NE(textSizeAt(dpi, "0").cy, 13) << "at " << dpi << " the layout must scale";
     }
-    auto scaled = [&](int value) {
-        return static_cast<int>(std::lround(value * measured / 13.0));
-    };
+    expectLaidOutAt(dpi);
+}
 
-    RECT client{-1, -1, -1, -1};
-    GetClientRect(main(), &client);
-    EXPECT_EQ(client.right, scaled(323));
-    EXPECT_EQ(client.bottom, scaled(143));
-    for (const ControlLayout<TfrmMain>& layout : mainControls<TfrmMain>) {
-        RECT r = form_->control(layout.name).bounds;
-        if (HWND window = form_->control(layout.name).window.get()) {
-            GetWindowRect(window, &r);
-            MapWindowPoints(nullptr, main(), reinterpret_cast<POINT*>(&r), 2);
-        }
-        EXPECT_EQ(r.left, scaled(layout.left)) << layout.name;
-        EXPECT_EQ(r.top, scaled(layout.top)) << layout.name;
-        EXPECT_EQ(r.right - r.left, scaled(layout.width)) << layout.name;
-        EXPECT_EQ(r.bottom - r.top, scaled(layout.height)) << layout.name;
+// Moved to a monitor of another density, or its scale changed: the system asks the size for the
+// new density, suggests a rectangle of that size, and the window is laid out again from the
+// design, so that coming back to 96 gives exactly the first layout.
+TEST_F(MainWindow, DensityChangesLayItOutAgainByTheSameRule) {
+    for (UINT dpi : {144u, 120u, 96u}) {
+        SIZE asked{-1, -1};
+        EXPECT_TRUE(
+            SendMessageA(main(), WM_GETDPISCALEDSIZE, dpi, reinterpret_cast<LPARAM>(&asked)));
+        RECT suggested{40, 30, 40 + asked.cx, 30 + asked.cy};
+        SendMessageA(main(), WM_DPICHANGED, MAKEWPARAM(dpi, dpi),
+                     reinterpret_cast<LPARAM>(&suggested));
+        expectLaidOutAt(static_cast<int>(dpi));
+        // At the rectangle suggested, whose size frames the new client area at the new density.
+        RECT placed{-1, -1, -1, -1}, frame{-1, -1, -1, -1};
+        GetWindowRect(main(), &placed);
+        GetClientRect(main(), &frame);
+        AdjustWindowRectExForDpi(&frame, GetWindowLongA(main(), GWL_STYLE), TRUE,
+                                 GetWindowLongA(main(), GWL_EXSTYLE), dpi);
+        EXPECT_EQ(placed.left, 40) << dpi;
+        EXPECT_EQ(placed.top, 30) << dpi;
+        EXPECT_EQ(asked.cx, frame.right - frame.left) << dpi;
+        EXPECT_EQ(asked.cy, frame.bottom - frame.top) << dpi;
     }
 }
 
@@ -721,6 +775,33 @@ protected:
                 if (match(GetPixel(screen, onScreen({x, y}).x, onScreen({x, y}).y)))
                     ++count;
         return count;
+    }
+    // Labels sized to their captions in their fonts made for `dpi`, the link's 9 point; the
+    // button and the client area scaled.
+    void expectLaidOutAt(int dpi) {
+        int measured = textSizeAt(dpi, "0").cy;
+        for (const ControlLayout<TfrmAbout>& layout : aboutControls<TfrmAbout>) {
+            const Control& control = frmAbout->control(layout.name);
+            RECT r = control.bounds;
+            if (control.window) {
+                GetWindowRect(control.window.get(), &r);
+                MapWindowPoints(nullptr, about(), reinterpret_cast<POINT*>(&r), 2);
+                EXPECT_EQ(r.right - r.left, scaledBy(measured, layout.width)) << layout.name;
+            }
+            EXPECT_EQ(r.left, scaledBy(measured, layout.left)) << layout.name << dpi;
+            EXPECT_EQ(r.top, scaledBy(measured, layout.top)) << layout.name << dpi;
+            if (layout.kind != ControlKind::label)
+                continue;
+            SIZE text = textSizeAt(dpi, std::string(layout.caption),
+                                   layout.font.face.empty() ? 8 : layout.font.pointSize);
+            EXPECT_EQ(r.right - r.left, text.cx) << layout.name << dpi;
+            EXPECT_EQ(r.bottom - r.top, text.cy) << layout.name << dpi;
+        }
+        EXPECT_EQ(fontHeight(frmAbout->control("lblLink2URL").ownFont.get()), -MulDiv(9, dpi, 72));
+        RECT client{-1, -1, -1, -1};
+        GetClientRect(about(), &client);
+        EXPECT_EQ(client.right, scaledBy(measured, 191)) << dpi;
+        EXPECT_EQ(client.bottom, scaledBy(measured, 105)) << dpi;
     }
     int redPixelsOfTheLink() const {
         return countPixels(bounds("lblLink2URL"), [](COLORREF c) {
@@ -849,27 +930,32 @@ TEST_F(AboutDialog, AltSThenAltAOpensIt) {
 }
 
 TEST_F(AboutDialog, LabelsAreTheSizeOfTheirCaptionsTrailingSpacesIncluded) {
+    expectLaidOutAt(GetDeviceCaps(ScopedGetDC(nullptr), LOGPIXELSY));
+}
+
+// Open during a change of density, it follows; hidden, it misses its monitor's changes and is
+// laid out for that monitor when shown, where it was.
+TEST_F(AboutDialog, FollowsADensityChangeWhileOpenAndItsMonitorWhenReopened) {
+    RECT suggested{}, reopened{};
+    openWithAltA([&] {
+        GetWindowRect(about(), &suggested);
+        SIZE asked{-1, -1};
+        SendMessageA(about(), WM_GETDPISCALEDSIZE, 144, reinterpret_cast<LPARAM>(&asked));
+        suggested.right = suggested.left + asked.cx;
+        suggested.bottom = suggested.top + asked.cy;
+        SendMessageA(about(), WM_DPICHANGED, MAKEWPARAM(144, 144),
+                     reinterpret_cast<LPARAM>(&suggested));
+        key(VK_RETURN);
+    });
+    expectLaidOutAt(144);
     int dpi = GetDeviceCaps(ScopedGetDC(nullptr), LOGPIXELSY);
-    for (const ControlLayout<TfrmAbout>& layout : aboutControls<TfrmAbout>) {
-        if (layout.kind != ControlKind::label)
-            continue;
-        int pointSize = layout.font.face.empty() ? 8 : layout.font.pointSize;
-        HFONT font = CreateFontA(-MulDiv(pointSize, dpi, 72), 0, 0, 0, FW_NORMAL, 0, 0, 0,
-                                 DEFAULT_CHARSET, 0, 0, 0, 0, "MS Sans Serif");
-        SIZE text{-1, -1};
-        {
-            ScopedGetDC screen(nullptr);
-            ScopedSelectObject selected(screen, font);
-            std::string caption(layout.caption);
-            GetTextExtentPoint32A(screen, caption.c_str(), static_cast<int>(caption.size()),
-                                  &text);
-        }
-        DeleteObject(font);
-        const RECT& r = bounds(std::string(layout.name).c_str());
-        EXPECT_EQ(r.right - r.left, text.cx) << layout.name;
-        EXPECT_EQ(r.bottom - r.top, text.cy) << layout.name;
-        EXPECT_EQ(r.left, layout.left) << layout.name << " keeps its left edge";
-    }
+    openWithAltA([&] {
+        GetWindowRect(about(), &reopened);
+        key(VK_RETURN);
+    });
+    expectLaidOutAt(dpi);
+    EXPECT_EQ(reopened.left, suggested.left);
+    EXPECT_EQ(reopened.top, suggested.top);
 }
 
 TEST_F(AboutDialog, FollowsSystemColourChangesButTheRedLinkStaysRed) {

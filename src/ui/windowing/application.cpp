@@ -50,13 +50,24 @@ void Application::initialize(HINSTANCE instance, int icon) {
     // window_ holds the handle from WM_NCCREATE on.
     if (!window)
         throw WindowsError("Cannot create the application window");
-    if (icon) {
-        bigIcon_ = loadIcon(instance, icon, GetSystemMetrics(SM_CXICON));
-        SendMessageA(window, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(bigIcon_.get()));
-    }
+    icon_ = icon;
+    loadTaskbarIcon(windowDpi(window));
     // The shell says when this window's taskbar button exists: the time to shape the button, as
     // for ITaskbarList3, and no cost while the program starts.
     taskbarButtonCreated_ = RegisterWindowMessageA("TaskbarButtonCreated");
+}
+
+void Application::loadTaskbarIcon(UINT dpi) {
+    if (!icon_)
+        return;
+    UniqueIcon icon = loadIcon(instance_, icon_, systemMetric(SM_CXICON, dpi));
+    SendMessageA(handle(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon.get()));
+    bigIcon_ = std::move(icon); // the previous one goes once the window has this one
+}
+
+void Application::formLaidOut(const Form& form) {
+    if (&form == mainForm_)
+        DwmInvalidateIconicBitmaps(handle());
 }
 
 void Application::shapeTaskbarButton() {
@@ -305,6 +316,10 @@ LRESULT Application::handleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         // while minimised the main window is hidden, so it is drawn off screen.
         if (UniqueBitmap picture = taskbarPicture(HIWORD(lParam), LOWORD(lParam)))
             DwmSetIconicThumbnail(handle(), picture.get(), 0);
+        return 0;
+    case WM_DPICHANGED:
+        // Zero-sized wherever it is: only its icon follows the density.
+        loadTaskbarIcon(HIWORD(wParam));
         return 0;
     case WM_GETMINMAXINFO: {
         auto* limits = reinterpret_cast<MINMAXINFO*>(lParam);

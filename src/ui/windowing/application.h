@@ -75,6 +75,9 @@ public:
 private:
     friend class Form;
     void formCreated(Form& form);
+    // A form laid out again at another density: the taskbar's picture of the main window is stale.
+    void formLaidOut(const Form& form);
+    void loadTaskbarIcon(UINT dpi);
     void formActivated(Form& form) { lastActive_ = &form; }
     void dispatch(MSG& message);
     static LRESULT CALLBACK windowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
@@ -91,6 +94,7 @@ private:
     HINSTANCE instance_ = nullptr;
     std::string title_;
     UniqueHwnd window_;
+    int icon_ = 0;
     UniqueIcon bigIcon_;
     std::vector<std::unique_ptr<Form>> forms_;
     Form* mainForm_ = nullptr;

@@ -1,5 +1,5 @@
-// Forms: creation from a layout and scaling, the window procedure, showing, closing and what a
-// click does.
+// Forms: creation from a layout, laying out at a density, the window procedure, showing, closing
+// and what a click does.
 #include "windowing/support.h"
 
 namespace {
@@ -17,20 +17,13 @@ Form::~Form() {
     window_.reset();
 }
 
-void Form::create(const Description& description) {
+void Form::create(Description description) {
     Application& application = Application::instance();
     HINSTANCE instance = application.moduleInstance();
     registerClass(instance, description.className, &Form::windowProc, CS_DBLCLKS);
     isDialog_ = description.border == Border::dialog;
     background_ = description.background;
     loadColours();
-
-    // The window font at the display's density; the height of its "0" decides the scale.
-    ScopedGetDC screen(nullptr);
-    int dpi = GetDeviceCaps(screen, LOGPIXELSY);
-    font_ = createFont(description.font.face, MulDiv(description.font.pointSize, dpi, 72));
-    measuredTextHeight_ = textExtent(screen, font_.get(), "0").cy;
-    auto scale = [&](int value) { return scaleValue(value, measuredTextHeight_); };
 
     DWORD style = WS_CAPTION | WS_CLIPCHILDREN;
     DWORD exStyle = 0;
@@ -54,40 +47,14 @@ void Form::create(const Description& description) {
         }
     }
 
-    int clientWidth = scale(description.clientWidth);
-    int clientHeight = scale(description.clientHeight);
-    RECT frame{0, 0, clientWidth, clientHeight};
-    AdjustWindowRectEx(&frame, style, menu != nullptr, exStyle);
-    int width = frame.right - frame.left;
-    int height = frame.bottom - frame.top;
-    int left = (GetSystemMetrics(SM_CXSCREEN) - width) / 2;
-    int top = (GetSystemMetrics(SM_CYSCREEN) - height) / 2;
-
+    // Sized when laid out, at the density of the monitor it is on: the screen's centre.
     HWND window =
         CreateWindowExA(exStyle, description.className.c_str(), description.caption.c_str(), style,
-                        left, top, width, height, application.handle(), menu.get(), instance, this);
+                        GetSystemMetrics(SM_CXSCREEN) / 2, GetSystemMetrics(SM_CYSCREEN) / 2, 0, 0,
+                        application.handle(), menu.get(), instance, this);
     if (!window)
         throw WindowsError("Cannot create the window " + description.className);
     (void)menu.release(); // the window destroys its menu bar with itself
-
-    // The frame's metrics (a menu bar that wraps, a theme) can differ from the estimate: make the
-    // client area exact and keep the window centred.
-    RECT client;
-    GetClientRect(window, &client);
-    if (client.right != clientWidth || client.bottom != clientHeight) {
-        width += clientWidth - client.right;
-        height += clientHeight - client.bottom;
-        SetWindowPos(window, nullptr, (GetSystemMetrics(SM_CXSCREEN) - width) / 2,
-                     (GetSystemMetrics(SM_CYSCREEN) - height) / 2, width, height,
-                     SWP_NOZORDER | SWP_NOACTIVATE);
-    }
-
-    if (description.icon) {
-        bigIcon_ = loadIcon(instance, description.icon, GetSystemMetrics(SM_CXICON));
-        smallIcon_ = loadIcon(instance, description.icon, GetSystemMetrics(SM_CXSMICON));
-        SendMessageA(window, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(bigIcon_.get()));
-        SendMessageA(window, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(smallIcon_.get()));
-    }
 
     for (const Description::ControlItem& item : description.controls) {
         auto control = std::make_unique<Control>();
@@ -103,52 +70,28 @@ void Form::create(const Description& description) {
         control->isDefault = item.isDefault;
         control->isCancel = item.isCancel;
         control->modalResult = item.modalResult;
-        control->bounds = {scale(item.left), scale(item.top), scale(item.left) + scale(item.width),
-                           scale(item.top) + scale(item.height)};
-        if (!item.font.face.empty())
-            control->ownFont =
-                createFont(item.font.face, scale(designPixelHeight(item.font.pointSize)));
-        HFONT font = control->ownFont ? control->ownFont.get() : font_.get();
-
-        switch (item.kind) {
-        case ControlKind::pushButton:
-        case ControlKind::glyphButton: {
+        if (item.kind == ControlKind::pushButton || item.kind == ControlKind::glyphButton) {
             DWORD buttonStyle =
                 WS_CHILD | WS_VISIBLE | BS_NOTIFY |
                 (item.kind == ControlKind::glyphButton ? BS_OWNERDRAW : BS_PUSHBUTTON);
             if (item.tabOrder >= 0)
                 buttonStyle |= WS_TABSTOP;
             UINT id = firstControlId + static_cast<UINT>(controls_.size());
-            const RECT& r = control->bounds;
-            HWND button = CreateWindowExA(0, "BUTTON", item.caption.c_str(), buttonStyle, r.left,
-                                          r.top, r.right - r.left, r.bottom - r.top, window,
-                                          reinterpret_cast<HMENU>(static_cast<UINT_PTR>(id)),
-                                          instance, nullptr);
+            HWND button = CreateWindowExA(
+                0, "BUTTON", item.caption.c_str(), buttonStyle, 0, 0, 0, 0, window,
+                reinterpret_cast<HMENU>(static_cast<UINT_PTR>(id)), instance, nullptr);
             if (!button)
                 throw WindowsError("Cannot create the button " + item.name);
             control->window.reset(button);
             keepButtonKeys(button);
-            SendMessageA(button, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
-            if (item.kind == ControlKind::glyphButton) {
-                // The disabled look of a glyph is the resource that follows it.
-                control->bitmap = loadBitmap(instance, item.image);
-                control->disabledBitmap = loadBitmap(instance, item.image + 1);
-            }
-            break;
         }
-        case ControlKind::label: {
-            // Sized to the caption on one line, trailing spaces included; the left edge stays.
-            SIZE size = textExtent(screen, font, control->caption);
-            control->bounds.right = control->bounds.left + size.cx;
-            control->bounds.bottom = control->bounds.top + size.cy;
-            break;
-        }
-        case ControlKind::picture:
-            if (isIconResource(instance, item.image))
-                control->icon = loadIcon(instance, item.image, scale(item.width));
-            else
-                control->bitmap = loadBitmap(instance, item.image);
-            break;
+        // Bitmaps are stretched as they are painted; an icon is loaded for each density.
+        if (item.kind == ControlKind::glyphButton) {
+            // The disabled look of a glyph is the resource that follows it.
+            control->bitmap = loadBitmap(instance, item.image);
+            control->disabledBitmap = loadBitmap(instance, item.image + 1);
+        } else if (item.kind == ControlKind::picture && !isIconResource(instance, item.image)) {
+            control->bitmap = loadBitmap(instance, item.image);
         }
         controls_.push_back(std::move(control));
     }
@@ -157,6 +100,8 @@ void Form::create(const Description& description) {
     onMouseMove_ = description.onMouseMove;
     if (!description.activeControl.empty())
         activeControl_ = &control(description.activeControl);
+    design_ = std::make_unique<const Description>(std::move(description));
+    place(layOut(windowDpi(window)), true);
 
     // Accelerator underlines and focus rectangles as the system's keyboard-cue setting says,
     // until the keyboard is used.
@@ -166,6 +111,99 @@ void Form::create(const Description& description) {
                  MAKEWPARAM(cues ? UIS_CLEAR : UIS_SET, UISF_HIDEACCEL | UISF_HIDEFOCUS), 0);
     updateDefaultLook();
     application.formCreated(*this);
+}
+
+std::pair<UniqueFont, int> Form::windowFontAt(UINT dpi) const {
+    UniqueFont font =
+        createFont(design_->font.face, MulDiv(design_->font.pointSize, static_cast<int>(dpi), 72));
+    int measured = textExtent(ScopedGetDC(nullptr), font.get(), "0").cy;
+    return {std::move(font), measured};
+}
+
+SIZE Form::windowSizeAt(UINT dpi) const {
+    int measured = windowFontAt(dpi).second;
+    SIZE client{scaleValue(design_->clientWidth, measured),
+                scaleValue(design_->clientHeight, measured)};
+    return frameSize(client, handle(), dpi);
+}
+
+SIZE Form::layOut(UINT dpi) {
+    HINSTANCE instance = Application::instance().moduleInstance();
+    // The window font for the density; the height of its "0" decides the scale, applied to the
+    // layout's own figures, never to the current ones.
+    std::pair<UniqueFont, int> windowFont = windowFontAt(dpi);
+    UniqueFont font = std::move(windowFont.first);
+    int measured = windowFont.second;
+    auto scale = [&](int value) { return scaleValue(value, measured); };
+    ScopedGetDC screen(nullptr);
+    for (size_t i = 0; i < controls_.size(); ++i) {
+        Control& control = *controls_[i];
+        const Description::ControlItem& item = design_->controls[i];
+        control.bounds = {scale(item.left), scale(item.top), scale(item.left) + scale(item.width),
+                          scale(item.top) + scale(item.height)};
+        UniqueFont ownFont;
+        if (!item.font.face.empty())
+            ownFont = createFont(item.font.face, scale(designPixelHeight(item.font.pointSize)));
+        HFONT controlFont = ownFont ? ownFont.get() : font.get();
+        if (control.window) {
+            const RECT& r = control.bounds;
+            SetWindowPos(control.window.get(), nullptr, r.left, r.top, r.right - r.left,
+                         r.bottom - r.top, SWP_NOZORDER | SWP_NOACTIVATE);
+            SendMessageA(control.window.get(), WM_SETFONT, reinterpret_cast<WPARAM>(controlFont),
+                         FALSE);
+        } else if (control.kind == ControlKind::label) {
+            // Sized to the caption on one line, trailing spaces included; the left edge stays.
+            SIZE size = textExtent(screen, controlFont, control.caption);
+            control.bounds.right = control.bounds.left + size.cx;
+            control.bounds.bottom = control.bounds.top + size.cy;
+        } else if (control.kind == ControlKind::picture && !control.bitmap) {
+            control.icon = loadIcon(instance, item.image, scale(item.width));
+        }
+        // A button's previous font goes only once it has the new one.
+        control.ownFont = std::move(ownFont);
+    }
+    font_ = std::move(font);
+    measuredTextHeight_ = measured;
+
+    if (design_->icon) {
+        UniqueIcon big = loadIcon(instance, design_->icon, systemMetric(SM_CXICON, dpi));
+        UniqueIcon small = loadIcon(instance, design_->icon, systemMetric(SM_CXSMICON, dpi));
+        SendMessageA(handle(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(big.get()));
+        SendMessageA(handle(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(small.get()));
+        bigIcon_ = std::move(big);
+        smallIcon_ = std::move(small);
+    }
+    dpi_ = dpi;
+    RedrawWindow(handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
+    return frameSize({scale(design_->clientWidth), scale(design_->clientHeight)}, handle(), dpi);
+}
+
+void Form::place(SIZE size, bool centred, POINT corner) {
+    auto placeAt = [&](SIZE outer) {
+        if (centred)
+            corner = {(GetSystemMetrics(SM_CXSCREEN) - outer.cx) / 2,
+                      (GetSystemMetrics(SM_CYSCREEN) - outer.cy) / 2};
+        SetWindowPos(handle(), nullptr, corner.x, corner.y, outer.cx, outer.cy,
+                     SWP_NOZORDER | SWP_NOACTIVATE);
+    };
+    placeAt(size);
+    // The frame can differ from the estimate (a menu bar that wraps, a theme): make the client
+    // area exact.
+    RECT client;
+    GetClientRect(handle(), &client);
+    int width = scaleValue(design_->clientWidth, measuredTextHeight_);
+    int height = scaleValue(design_->clientHeight, measuredTextHeight_);
+    if (client.right != width || client.bottom != height)
+        placeAt({size.cx + width - client.right, size.cy + height - client.bottom});
+}
+
+void Form::dpiChanged(UINT dpi, const RECT& suggested) {
+    layOut(dpi);
+    // The rectangle suggested keeps the window on the monitor it went to; it has the size
+    // answered to WM_GETDPISCALEDSIZE (WM_DPICHANGED documentation).
+    place({suggested.right - suggested.left, suggested.bottom - suggested.top}, false,
+          {suggested.left, suggested.top});
+    Application::instance().formLaidOut(*this);
 }
 
 LRESULT CALLBACK Form::windowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -209,6 +247,14 @@ LRESULT Form::handleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         return 0;
     case WM_SYSCOLORCHANGE:
         coloursChanged();
+        return 0;
+    case WM_GETDPISCALEDSIZE:
+        // Answered, the rectangle WM_DPICHANGED then suggests has this size, not a linear
+        // scaling of the current one (WM_GETDPISCALEDSIZE documentation).
+        *reinterpret_cast<SIZE*>(lParam) = windowSizeAt(static_cast<UINT>(wParam));
+        return TRUE;
+    case WM_DPICHANGED:
+        dpiChanged(HIWORD(wParam), *reinterpret_cast<const RECT*>(lParam));
         return 0;
     case WM_KEYDOWN:
     case WM_SYSKEYDOWN:
@@ -299,6 +345,14 @@ Control& Form::control(std::string_view name) {
 }
 
 void Form::show() {
+    // Hidden, a form may have missed its monitor's changes of density: laid out for that monitor
+    // now, centred at its first showing, where it was after.
+    if (UINT dpi = windowDpi(handle()); dpi != dpi_) {
+        RECT at{};
+        GetWindowRect(handle(), &at);
+        place(layOut(dpi), !shownOnce_, {at.left, at.top});
+    }
+    shownOnce_ = true;
     ShowWindow(handle(), SW_SHOW);
 }
 

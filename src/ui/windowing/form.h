@@ -1,7 +1,8 @@
 // Forms built from a layout: a top-level window with push and glyph buttons (child windows)
 // and windowless labels and pictures, scaled to the display's font, shown plain or modally.
 // The class is one; its work is split by concern:
-//   form.cpp      creation and scaling, the window procedure, showing, closing, clicks
+//   form.cpp      creation, laying out at a density, the window procedure, showing, closing,
+//                 clicks
 //   keyboard.cpp  the keyboard and focus model (Tab, arrows, Enter, Escape, accelerators)
 //   mouse.cpp     windowless controls under the pointer: clicks, double-clicks, movement
 //   painting.cpp  the background, labels, pictures and the glyph button
@@ -18,6 +19,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 class Form;
@@ -90,7 +92,17 @@ private:
     }
 
     // form.cpp
-    void create(const Description& description);
+    // Creates the window and its controls once; laid out at the density of its monitor.
+    void create(Description description);
+    // Lays the form out at a density by the one rule, from the layout's 96-DPI figures: fonts,
+    // measurement, every control's rectangle, pictures and icons. Returns the window's outer
+    // size for that layout, which the caller places.
+    SIZE layOut(UINT dpi);
+    std::pair<UniqueFont, int> windowFontAt(UINT dpi) const;
+    // The outer size of the window laid out at a density.
+    SIZE windowSizeAt(UINT dpi) const;
+    void place(SIZE size, bool centred, POINT corner = {});
+    void dpiChanged(UINT dpi, const RECT& suggested);
     static LRESULT CALLBACK windowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
     LRESULT handleMessage(UINT message, WPARAM wParam, LPARAM lParam);
     void command(WPARAM wParam, LPARAM lParam);
@@ -134,6 +146,9 @@ private:
     UniqueBrush backgroundBrush_; // of the background's colour as the system has it now
     UniqueIcon bigIcon_, smallIcon_;
     int measuredTextHeight_ = designTextHeight;
+    UINT dpi_ = 0; // the density laid out at
+    bool shownOnce_ = false;
+    std::unique_ptr<const Description> design_;
     bool isDialog_ = false;
     std::vector<std::unique_ptr<Control>> controls_;
     struct MenuItem {
@@ -202,5 +217,5 @@ template <class F> void Form::build(const FormLayout<F>& layout, F& self) {
             {std::string(c.name), c.kind, c.left, c.top, c.width, c.height, std::string(c.caption),
              c.tabOrder, bind(self, c.onClick), bind(self, c.onDblClick), bind(self, c.onMouseMove),
              c.image, c.font, c.handCursor, c.isDefault, c.isCancel, c.modalResult});
-    create(description);
+    create(std::move(description));
 }

@@ -1,5 +1,35 @@
 #include "windowing/support.h"
 
+namespace {
+
+// Through void(*)(), the one function type every other converts from without a warning.
+template <class Function> Function systemFunction(const char* module, const char* name) {
+    return reinterpret_cast<Function>(
+        reinterpret_cast<void (*)()>(GetProcAddress(GetModuleHandleA(module), name)));
+}
+
+// Resolved once: on older Windows they are missing, and the program must still start there.
+struct DensityCalls {
+    decltype(&GetDpiForWindow) dpiForWindow =
+        systemFunction<decltype(&GetDpiForWindow)>("user32.dll", "GetDpiForWindow");
+    decltype(&GetSystemMetricsForDpi) systemMetricsForDpi =
+        systemFunction<decltype(&GetSystemMetricsForDpi)>("user32.dll", "GetSystemMetricsForDpi");
+    decltype(&AdjustWindowRectExForDpi) adjustWindowRectExForDpi =
+        systemFunction<decltype(&AdjustWindowRectExForDpi)>("user32.dll",
+                                                            "AdjustWindowRectExForDpi");
+    // Common controls 6 (the manifest's), not in mingw's import library.
+    using LoadIconWithScaleDownFunction = HRESULT(WINAPI*)(HINSTANCE, PCWSTR, int, int, HICON*);
+    LoadIconWithScaleDownFunction loadIconWithScaleDown =
+        systemFunction<LoadIconWithScaleDownFunction>("comctl32.dll", "LoadIconWithScaleDown");
+};
+
+const DensityCalls& densityCalls() {
+    static const DensityCalls calls;
+    return calls;
+}
+
+} // namespace
+
 COLORREF colourOf(Colour colour) {
     switch (colour) {
     case Colour::black:
@@ -44,10 +74,15 @@ void registerClass(HINSTANCE instance, const std::string& name, WNDPROC procedur
 }
 
 UniqueIcon loadIcon(HINSTANCE instance, int id, int size) {
-    HANDLE icon = LoadImageA(instance, MAKEINTRESOURCEA(id), IMAGE_ICON, size, size, 0);
+    HICON icon = nullptr;
+    if (auto scaleDown = densityCalls().loadIconWithScaleDown)
+        scaleDown(instance, MAKEINTRESOURCEW(id), size, size, &icon);
+    else
+        icon = static_cast<HICON>(
+            LoadImageA(instance, MAKEINTRESOURCEA(id), IMAGE_ICON, size, size, 0));
     if (!icon)
         throw WindowsError("Cannot load icon " + std::to_string(id));
-    return UniqueIcon(static_cast<HICON>(icon));
+    return UniqueIcon(icon);
 }
 
 UniqueBitmap loadBitmap(HINSTANCE instance, int id) {
@@ -63,4 +98,28 @@ bool isIconResource(HINSTANCE instance, int id) {
 
 bool keyboardCuesHidden(HWND window) {
     return (SendMessageA(window, WM_QUERYUISTATE, 0, 0) & UISF_HIDEACCEL) != 0;
+}
+
+UINT windowDpi(HWND window) {
+    if (auto dpiForWindow = densityCalls().dpiForWindow)
+        return dpiForWindow(window);
+    return static_cast<UINT>(GetDeviceCaps(ScopedGetDC(nullptr), LOGPIXELSY));
+}
+
+int systemMetric(int index, UINT dpi) {
+    if (auto metricForDpi = densityCalls().systemMetricsForDpi)
+        return metricForDpi(index, dpi);
+    return GetSystemMetrics(index);
+}
+
+SIZE frameSize(SIZE client, HWND window, UINT dpi) {
+    RECT frame{0, 0, client.cx, client.cy};
+    auto style = static_cast<DWORD>(GetWindowLongA(window, GWL_STYLE));
+    auto exStyle = static_cast<DWORD>(GetWindowLongA(window, GWL_EXSTYLE));
+    BOOL menu = GetMenu(window) != nullptr;
+    if (auto adjustForDpi = densityCalls().adjustWindowRectExForDpi)
+        adjustForDpi(&frame, style, menu, exStyle, dpi);
+    else
+        AdjustWindowRectEx(&frame, style, menu, exStyle);
+    return {frame.right - frame.left, frame.bottom - frame.top};
 }

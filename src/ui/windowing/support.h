@@ -11,10 +11,18 @@ COLORREF colourOf(Colour colour);
 UniqueFont createFont(std::string_view face, int pixelHeight);
 SIZE textExtent(HDC dc, HFONT font, const std::string& text);
 void registerClass(HINSTANCE instance, const std::string& name, WNDPROC procedure, UINT style);
+// An icon of the size asked, scaled down from a larger image when the resource has no such size.
 UniqueIcon loadIcon(HINSTANCE instance, int id, int size);
 UniqueBitmap loadBitmap(HINSTANCE instance, int id);
 bool isIconResource(HINSTANCE instance, int id);
 bool keyboardCuesHidden(HWND window);
+
+// Density: Windows 10 (1607) has these calls per window; before it the process is system aware,
+// and the system's one density, metrics and frame serve.
+UINT windowDpi(HWND window);
+int systemMetric(int index, UINT dpi);
+// The outer size of a window whose client area is `client`, at a density.
+SIZE frameSize(SIZE client, HWND window, UINT dpi);
 
 // The client point a mouse message carries.
 inline POINT pointOf(LPARAM lParam) {
