@@ -120,11 +120,13 @@ std::pair<UniqueFont, int> Form::windowFontAt(UINT dpi) const {
     return {std::move(font), measured};
 }
 
+SIZE Form::clientSize(int measured) const {
+    return {scaleValue(design_->clientWidth, measured),
+            scaleValue(design_->clientHeight, measured)};
+}
+
 SIZE Form::windowSizeAt(UINT dpi) const {
-    int measured = windowFontAt(dpi).second;
-    SIZE client{scaleValue(design_->clientWidth, measured),
-                scaleValue(design_->clientHeight, measured)};
-    return frameSize(client, handle(), dpi);
+    return frameSize(clientSize(windowFontAt(dpi).second), handle(), dpi);
 }
 
 SIZE Form::layOut(UINT dpi) {
@@ -175,7 +177,7 @@ SIZE Form::layOut(UINT dpi) {
     }
     dpi_ = dpi;
     RedrawWindow(handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
-    return frameSize({scale(design_->clientWidth), scale(design_->clientHeight)}, handle(), dpi);
+    return frameSize(clientSize(measured), handle(), dpi);
 }
 
 void Form::place(SIZE size, bool centred, POINT corner) {
@@ -191,10 +193,9 @@ void Form::place(SIZE size, bool centred, POINT corner) {
     // area exact.
     RECT client;
     GetClientRect(handle(), &client);
-    int width = scaleValue(design_->clientWidth, measuredTextHeight_);
-    int height = scaleValue(design_->clientHeight, measuredTextHeight_);
-    if (client.right != width || client.bottom != height)
-        placeAt({size.cx + width - client.right, size.cy + height - client.bottom});
+    SIZE exact = clientSize(measuredTextHeight_);
+    if (client.right != exact.cx || client.bottom != exact.cy)
+        placeAt({size.cx + exact.cx - client.right, size.cy + exact.cy - client.bottom});
 }
 
 void Form::dpiChanged(UINT dpi, const RECT& suggested) {

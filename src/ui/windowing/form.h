@@ -101,6 +101,8 @@ private:
     std::pair<UniqueFont, int> windowFontAt(UINT dpi) const;
     // The outer size of the window laid out at a density.
     SIZE windowSizeAt(UINT dpi) const;
+    // The layout's client area scaled by a measured height of "0".
+    SIZE clientSize(int measured) const;
     void place(SIZE size, bool centred, POINT corner = {});
     void dpiChanged(UINT dpi, const RECT& suggested);
     static LRESULT CALLBACK windowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
