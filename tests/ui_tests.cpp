@@ -44,11 +44,10 @@ void sendKeys(const Keys& keys) {
     SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
 }
 
-// Sends mouse buttons where the test put the pointer. Every input carries that point: under
-// Wine a pointer event from X can move the cursor back between inputs.
-void sendButtons(std::initializer_list<DWORD> buttons) {
-    POINT at{};
-    GetCursorPos(&at);
+// Sends mouse buttons at a screen point. Every input carries the point, never the cursor's
+// position read back: under Wine an X pointer event can still move the cursor back after
+// SetCursorPos, and the click would land where the pointer was before.
+void sendButtons(POINT at, std::initializer_list<DWORD> buttons) {
     std::vector<INPUT> inputs;
     for (DWORD button : buttons) {
         INPUT click{};
@@ -67,7 +66,7 @@ void clickFromAnotherThread(POINT screen, int clicks = 1) {
     SetCursorPos(screen.x, screen.y);
     Sleep(200);
     for (int i = 0; i < clicks; ++i)
-        sendButtons({MOUSEEVENTF_LEFTDOWN, MOUSEEVENTF_LEFTUP});
+        sendButtons(screen, {MOUSEEVENTF_LEFTDOWN, MOUSEEVENTF_LEFTUP});
 }
 
 // The size of a text in "MS Sans Serif" made for a density, measured independently of the form;
@@ -162,7 +161,7 @@ protected:
     void clickAt(POINT screen, int clicks = 1) {
         pointAt(screen);
         for (int i = 0; i < clicks; ++i)
-            sendButtons({MOUSEEVENTF_LEFTDOWN, MOUSEEVENTF_LEFTUP});
+            sendButtons(screen, {MOUSEEVENTF_LEFTDOWN, MOUSEEVENTF_LEFTUP});
         settle();
     }
 
@@ -898,13 +897,13 @@ TEST_F(AboutDialog, ReopensWhereItWasDragged) {
         POINT caption{(first.left + first.right) / 2, first.top + 8};
         SetCursorPos(caption.x, caption.y);
         Sleep(200);
-        sendButtons({MOUSEEVENTF_LEFTDOWN});
+        sendButtons(caption, {MOUSEEVENTF_LEFTDOWN});
         Sleep(200);
         for (int step = 1; step <= 4; ++step) {
             SetCursorPos(caption.x - 10 * step, caption.y - 8 * step);
             Sleep(60);
         }
-        sendButtons({MOUSEEVENTF_LEFTUP});
+        sendButtons({caption.x - 40, caption.y - 32}, {MOUSEEVENTF_LEFTUP});
         Sleep(300);
         GetWindowRect(about(), &dragged);
         key(VK_RETURN);
