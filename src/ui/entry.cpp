@@ -2,6 +2,7 @@
 #include "about.h"
 #include "main.h"
 #include "resource.h"
+#include "windowing/support.h"
 
 #include <cstdlib>
 
@@ -13,10 +14,8 @@ namespace {
 // update KB2533623: without it the program goes on as before.
 void loadDllsFromTheSystemFolderOnly() {
     using SetDefaultDllDirectoriesFunction = BOOL(WINAPI*)(DWORD);
-    // Through void(*)(), the one function type every other converts from without a warning.
-    auto setDefaultDllDirectories =
-        reinterpret_cast<SetDefaultDllDirectoriesFunction>(reinterpret_cast<void (*)()>(
-            GetProcAddress(GetModuleHandleA("kernel32.dll"), "SetDefaultDllDirectories")));
+    auto setDefaultDllDirectories = systemFunction<SetDefaultDllDirectoriesFunction>(
+        "kernel32.dll", "SetDefaultDllDirectories");
     if (setDefaultDllDirectories)
         setDefaultDllDirectories(LOAD_LIBRARY_SEARCH_SYSTEM32);
 }

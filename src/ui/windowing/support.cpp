@@ -2,12 +2,6 @@
 
 namespace {
 
-// Through void(*)(), the one function type every other converts from without a warning.
-template <class Function> Function systemFunction(const char* module, const char* name) {
-    return reinterpret_cast<Function>(
-        reinterpret_cast<void (*)()>(GetProcAddress(GetModuleHandleA(module), name)));
-}
-
 // Resolved once: on older Windows they are missing, and the program must still start there.
 struct DensityCalls {
     decltype(&GetDpiForWindow) dpiForWindow =

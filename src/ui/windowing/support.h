@@ -7,6 +7,13 @@
 #include <string>
 #include <string_view>
 
+// A function of a loaded system DLL, or null where this Windows lacks it. Through void(*)(), the
+// one function type every other converts from without a warning.
+template <class Function> Function systemFunction(const char* module, const char* name) {
+    return reinterpret_cast<Function>(
+        reinterpret_cast<void (*)()>(GetProcAddress(GetModuleHandleA(module), name)));
+}
+
 COLORREF colourOf(Colour colour);
 UniqueFont createFont(std::string_view face, int pixelHeight);
 SIZE textExtent(HDC dc, HFONT font, const std::string& text);
