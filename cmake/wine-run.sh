@@ -42,12 +42,17 @@ made=$cache/$wine_key-${dpi}dpi
 [ "$wine_key" = system ] || [ -n "${MORVA_IN_ROOT:-}" ] || state=$state/debian13
 mkdir -p "$state" "$cache"
 
+# Whether a process runs: not gone, and no zombie (whose parent may be slow to reap it).
+alive() {
+    [ -r "/proc/$1/stat" ] && [ "$(sed 's/.*) //; s/ .*//' "/proc/$1/stat" 2>/dev/null)" != Z ]
+}
+
 # The keeper of a running server, or nothing: its process id, when that process is still the
 # keeper of this state folder (a stale file may name a process id used again since).
 keeper() {
     pid=$(cat "$state/server.pid" 2>/dev/null) || return 1
-    tr '\0' ' ' <"/proc/$pid/cmdline" 2>/dev/null | grep -q -- "$state --dpi $dpi --serve" ||
-        return 1
+    alive "$pid" && tr '\0' ' ' <"/proc/$pid/cmdline" 2>/dev/null |
+        grep -q -- "$state --dpi $dpi --serve" || return 1
     echo "$pid"
 }
 
@@ -59,7 +64,7 @@ start_keeper() {
     # The first run on a machine makes the prefix first.
     tries=0
     until keeper >/dev/null; do
-        if [ ! -d "/proc/$started" ] || [ "$tries" -ge 2400 ]; then
+        if ! alive "$started" || [ "$tries" -ge 2400 ]; then
             echo "wine-run.sh: the wineserver for $state did not start:" >&2
             cat "$state/server.log" >&2
             return 1
@@ -75,7 +80,7 @@ stop_keeper() {
     pid=$(keeper) || return 0
     kill -TERM "$pid"
     tries=0
-    while [ -d "/proc/$pid" ]; do
+    while alive "$pid"; do
         if [ "$tries" -ge 600 ]; then
             echo "wine-run.sh: the wineserver's keeper $pid for $state is still running" >&2
             return 1
@@ -296,7 +301,7 @@ if [ "$action" = serve ]; then
     }
     trap ended TERM HUP
     echo $$ >"$state/server.pid"
-    while [ -d "/proc/$owner" ]; do
+    while alive "$owner"; do
         sleep 1 &
         wait $! || true
     done

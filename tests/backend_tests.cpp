@@ -113,6 +113,7 @@ protected:
 };
 
 TEST_F(LinkFile, IsWrittenWithExactlyItsThreePropertiesAndReadsBack) {
+    REQUIRE_DISPOSABLE_MACHINE(); // it rewrites the desktop's link
     std::string desktop = backend_.specialFolderPath(16).value_or("(none)");
     // The test prefix's desktop is a plain folder of its own, never the home folder.
     EXPECT_NE(desktop.find("\\users\\"), std::string::npos) << desktop;

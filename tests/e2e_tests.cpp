@@ -495,7 +495,7 @@ std::string joined(const std::vector<StandInStart>& starts) {
 // system's misreads past ASCII; Windows keeps it in Unicode, as it does the working directory.
 bool targetReadsBack(const std::string& target) {
     return std::all_of(target.begin(), target.end(), [](char c) { return (c & 0x80) == 0; }) ||
-           !GetProcAddress(GetModuleHandleA("ntdll.dll"), "wine_get_version");
+           !underWine();
 }
 
 // What one shape's rows run against.
@@ -673,6 +673,7 @@ void runCase(const Case& c, Scene& scene) {
     }
 
     launcher.waitIdle();
+    waitUntil([&] { return launcher.mainWindowEnabled(); });
     EXPECT_TRUE(launcher.mainWindowEnabled()) << "the main window is disabled after the row";
     // Nothing else may be left up; an unexpected box is closed so the next rows can run.
     std::vector<std::string> boxes = launcher.openBoxes();
@@ -691,7 +692,7 @@ void runCase(const Case& c, Scene& scene) {
         std::string focusAfter = focusBefore;
         if (showsAWindow(c.expected.result) && focusBefore == "(main window)")
             focusAfter = "&Single Play";
-        EXPECT_EQ(launcher.focused(), focusAfter) << "the focus after the row";
+        EXPECT_EQ(launcher.waitForFocus(focusAfter), focusAfter) << "the focus after the row";
     }
 }
 
@@ -713,6 +714,7 @@ private:
 };
 
 TEST_P(FolderShapes, EveryActionReachesItsOutcome) {
+    REQUIRE_DISPOSABLE_MACHINE();
     const FolderShape& shape = GetParam();
     Package package(shape);
     ASSERT_EQ(package.error(), "");
@@ -765,6 +767,7 @@ INSTANTIATE_TEST_SUITE_P(Packages, FolderShapes, ::testing::ValuesIn(folderShape
 // --- Ending the program ---------------------------------------------------------------------
 
 TEST(LauncherEnds, EveryWayOfClosingEndsWithExitCodeZero) {
+    REQUIRE_DISPOSABLE_MACHINE();
     struct Ending {
         const char* name;
         std::function<std::string(LauncherProcess&)> close;
@@ -798,6 +801,7 @@ TEST(LauncherEnds, EveryWayOfClosingEndsWithExitCodeZero) {
 // --- The windows it shows -------------------------------------------------------------------
 
 TEST(LauncherWindows, MainWindowOwnedByTheApplicationWindowWithItsButtonsAndMenu) {
+    REQUIRE_DISPOSABLE_MACHINE();
     struct Start {
         const char* name;
         std::optional<WORD> showCommand;
@@ -848,6 +852,7 @@ TEST(LauncherWindows, MainWindowOwnedByTheApplicationWindowWithItsButtonsAndMenu
 // the first time and leaves no button focused; a later minimise and restore puts the focus on
 // Single Play. The taskbar's window stays zero-sized, and no later box inherits the command.
 TEST(LauncherWindows, StartUpShowCommandsAndTheFirstActivation) {
+    REQUIRE_DISPOSABLE_MACHINE();
     struct Start {
         const char* name;
         WORD showCommand;

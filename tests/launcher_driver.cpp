@@ -16,17 +16,6 @@ std::string pointText(POINT point) {
     return "(" + std::to_string(point.x) + "," + std::to_string(point.y) + ")";
 }
 
-// Polls without pumping: the test process has no windows of its own to keep alive.
-bool waitUntil(const std::function<bool()>& condition, std::chrono::milliseconds timeout) {
-    auto deadline = std::chrono::steady_clock::now() + timeout;
-    while (!condition()) {
-        if (std::chrono::steady_clock::now() >= deadline)
-            return false;
-        Sleep(20);
-    }
-    return true;
-}
-
 // The top-level windows of one process that pass `accept`, in z-order.
 std::vector<HWND> windowsOf(DWORD processId, const std::function<bool(HWND)>& accept) {
     struct Search {
@@ -177,26 +166,12 @@ LauncherProcess::LauncherProcess(const std::string& directory, const Options& op
 
 void LauncherProcess::start(const std::string& directory, const Options& options) {
     std::string exe = options.program.empty() ? launcherPath() : options.program;
-    std::wstring commandLine = wide("\"" + exe + "\"");
-    STARTUPINFOW startup{};
-    startup.cb = sizeof startup;
-    if (options.showCommand) {
-        startup.dwFlags = STARTF_USESHOWWINDOW;
-        startup.wShowWindow = *options.showCommand;
-    }
-    PROCESS_INFORMATION info{};
-    if (!CreateProcessW(wide(exe).c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                        wide(directory).c_str(), &startup, &info)) {
-        startError_ = "CreateProcess of " + exe + " in " + directory + " failed with error " +
-                      std::to_string(GetLastError());
+    startError_ = process_.start(exe, directory, options.showCommand);
+    if (!startError_.empty())
         return;
-    }
-    CloseHandle(info.hThread);
-    process_ = info.hProcess;
-    processId_ = info.dwProcessId;
     auto timeout = options.timeout;
 
-    DWORD idle = WaitForInputIdle(process_, static_cast<DWORD>(timeout.count()));
+    DWORD idle = WaitForInputIdle(process_.handle(), static_cast<DWORD>(timeout.count()));
     if (idle != 0) {
         startError_ = "WaitForInputIdle returned " + std::to_string(idle);
         return;
@@ -207,19 +182,20 @@ void LauncherProcess::start(const std::string& directory, const Options& options
     };
     bool up = waitUntil(
         [&] {
-            main_ = firstWindowOf(processId_, isMain);
+            main_ = firstWindowOf(processId(), isMain);
             return main_ != nullptr || !running();
         },
         timeout);
     if (!main_) {
         DWORD code = 0xDEADBEEF;
-        GetExitCodeProcess(process_, &code);
+        GetExitCodeProcess(process_.handle(), &code);
         startError_ = !up ? "no " + std::string(wantVisible ? "visible " : "") +
                                 "TfrmMain window after " + std::to_string(timeout.count()) + " ms"
                           : "the launcher ended at start-up with exit code " + hex(code);
         return;
     }
-    app_ = firstWindowOf(processId_, [](HWND window) { return windowClass(window) == "TApplication"; });
+    app_ = firstWindowOf(processId(),
+                         [](HWND window) { return windowClass(window) == "TApplication"; });
     threadId_ = GetWindowThreadProcessId(main_, nullptr);
     EnumChildWindows(
         main_,
@@ -233,19 +209,8 @@ void LauncherProcess::start(const std::string& directory, const Options& options
     waitIdle();
 }
 
-LauncherProcess::~LauncherProcess() {
-    if (!process_)
-        return;
-    if (running()) {
-        TerminateProcess(process_, 0xDEAD);
-        WaitForSingleObject(process_, 10000);
-    }
-    CloseHandle(process_);
-}
-
-bool LauncherProcess::running() const {
-    return process_ && WaitForSingleObject(process_, 0) == WAIT_TIMEOUT;
-}
+// The job ends a launcher still running: a failed test leaves none behind.
+LauncherProcess::~LauncherProcess() = default;
 
 HWND LauncherProcess::button(const std::string& caption) const {
     for (const auto& [text, window] : buttons_)
@@ -257,9 +222,10 @@ HWND LauncherProcess::button(const std::string& caption) const {
 void LauncherProcess::waitIdle() {
     if (!running())
         return;
-    Sleep(30);
-    WaitForInputIdle(process_, 5000);
-    // A sent message is answered only from the thread's message loop (or a modal one).
+    WaitForInputIdle(process_.handle(), 5000);
+    // A sent message is answered only from the thread's message loop (or a modal one). Whether
+    // input sent before it has been handled, no call tells from outside: each row waits for
+    // what its input does.
     DWORD_PTR ignored = 0;
     if (main_)
         SendMessageTimeoutA(main_, WM_NULL, 0, 0, SMTO_NORMAL, 5000, &ignored);
@@ -280,62 +246,32 @@ std::string LauncherProcess::bringToFront(HWND window) {
     return {};
 }
 
-std::string LauncherProcess::sendKeys(const std::vector<std::pair<WORD, bool>>& keys, HWND window) {
+std::string LauncherProcess::sendKeys(const Keys& keys, HWND window) {
     if (std::string problem = bringToFront(window); !problem.empty())
         return problem;
-    for (auto [key, down] : keys) {
-        INPUT input{};
-        input.type = INPUT_KEYBOARD;
-        input.ki.wVk = key;
-        input.ki.wScan = static_cast<WORD>(MapVirtualKeyA(key, MAPVK_VK_TO_VSC));
-        input.ki.dwFlags = down ? 0 : KEYEVENTF_KEYUP;
-        if (SendInput(1, &input, sizeof input) != 1)
-            return "SendInput of key " + hex(key) + " failed with error " +
-                   std::to_string(GetLastError());
-        Sleep(20);
-    }
+    if (!::sendKeys(keys))
+        return "SendInput of keys failed with error " + std::to_string(GetLastError());
     waitIdle();
     return {};
 }
 
-std::string LauncherProcess::pressKey(WORD key) { return sendKeys({{key, true}, {key, false}}); }
+std::string LauncherProcess::pressKey(WORD key) {
+    return sendKeys(tap(key));
+}
 
 std::string LauncherProcess::pressKeyIn(HWND window, WORD key) {
-    return sendKeys({{key, true}, {key, false}}, window);
+    return sendKeys(tap(key), window);
 }
 
 std::string LauncherProcess::pressAltKey(WORD key) {
-    return sendKeys({{VK_MENU, true}, {key, true}, {key, false}, {VK_MENU, false}});
+    return sendKeys(tapWith(VK_MENU, key));
 }
-
-namespace {
-
-// One mouse input at an absolute screen point (0..65535 across the primary screen). Every
-// input carries the point: under Wine a pointer event from X can still move the cursor back
-// between inputs, and a button event without a point would go where that left it.
-INPUT mouseInput(POINT screen, DWORD buttonFlag) {
-    INPUT input{};
-    input.type = INPUT_MOUSE;
-    input.mi.dx = MulDiv(screen.x, 65535, GetSystemMetrics(SM_CXSCREEN) - 1);
-    input.mi.dy = MulDiv(screen.y, 65535, GetSystemMetrics(SM_CYSCREEN) - 1);
-    input.mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE | buttonFlag;
-    return input;
-}
-
-bool cursorNear(POINT screen, POINT& at) {
-    at = {-1, -1};
-    GetCursorPos(&at);
-    return std::abs(at.x - screen.x) <= 1 && std::abs(at.y - screen.y) <= 1;
-}
-
-} // namespace
 
 std::string LauncherProcess::moveTo(POINT screen) {
-    INPUT move = mouseInput(screen, 0);
-    if (SendInput(1, &move, sizeof move) != 1)
+    if (!sendButtons(screen, {0}))
         return "SendInput of a mouse move failed with error " + std::to_string(GetLastError());
     POINT at{-1, -1};
-    if (!waitUntil([&] { return cursorNear(screen, at); }, std::chrono::seconds(2)))
+    if (!waitUntil([&] { return cursorAt(screen, at); }, std::chrono::seconds(2)))
         return "the cursor went to " + pointText(at) + ", not " + pointText(screen) +
                " on a screen of " + std::to_string(GetSystemMetrics(SM_CXSCREEN)) + "x" +
                std::to_string(GetSystemMetrics(SM_CYSCREEN));
@@ -358,17 +294,13 @@ std::string LauncherProcess::clickScreen(POINT screen, int clicks, HWND window) 
     if (std::string problem = moveTo(screen); !problem.empty())
         return problem;
     // Presses and releases in one go, so nothing comes between them.
-    std::vector<INPUT> inputs;
-    for (int i = 0; i < clicks; ++i) {
-        inputs.push_back(mouseInput(screen, MOUSEEVENTF_LEFTDOWN));
-        inputs.push_back(mouseInput(screen, MOUSEEVENTF_LEFTUP));
-    }
-    UINT sent = SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
+    bool sent = clicks == 2 ? sendButtons(screen, {MOUSEEVENTF_LEFTDOWN, MOUSEEVENTF_LEFTUP,
+                                                   MOUSEEVENTF_LEFTDOWN, MOUSEEVENTF_LEFTUP})
+                            : sendButtons(screen, {MOUSEEVENTF_LEFTDOWN, MOUSEEVENTF_LEFTUP});
     lastClick_ = screen;
     lastClickTick_ = GetTickCount64();
-    if (sent != inputs.size())
-        return "SendInput sent " + std::to_string(sent) + " of " +
-               std::to_string(inputs.size()) + " mouse inputs";
+    if (!sent)
+        return "SendInput of mouse buttons failed with error " + std::to_string(GetLastError());
     waitIdle();
     return {};
 }
@@ -451,7 +383,7 @@ LauncherBox LauncherProcess::waitForMessageBox(const std::string& caption,
     LauncherBox box;
     waitUntil(
         [&] {
-            box.window = firstWindowOf(processId_, [&](HWND window) {
+            box.window = firstWindowOf(processId(), [&](HWND window) {
                 return isVisibleBox(window) && windowText(window) == caption;
             });
             return box.window != nullptr;
@@ -469,7 +401,7 @@ HWND LauncherProcess::waitForWindow(const std::string& className,
     HWND found = nullptr;
     waitUntil(
         [&] {
-            found = firstWindowOf(processId_, [&](HWND window) {
+            found = firstWindowOf(processId(), [&](HWND window) {
                 return IsWindowVisible(window) && windowClass(window) == className;
             });
             return found != nullptr;
@@ -495,21 +427,21 @@ std::string LauncherProcess::dismiss(HWND box) const {
 
 std::vector<std::string> LauncherProcess::openBoxes() const {
     std::vector<std::string> captions;
-    for (HWND box : windowsOf(processId_, isVisibleBox))
+    for (HWND box : windowsOf(processId(), isVisibleBox))
         captions.push_back(windowText(box));
     return captions;
 }
 
 std::string LauncherProcess::windowsReport() const {
     std::string report;
-    for (HWND window : windowsOf(processId_, [](HWND) { return true; })) {
+    for (HWND window : windowsOf(processId(), [](HWND) { return true; })) {
         RECT r{};
         GetWindowRect(window, &r);
-        report += "\n  " + describe(window) + " " + windowClass(window) + " \"" + windowText(window) +
-                  "\"" + (IsWindowVisible(window) ? " visible" : " hidden") +
+        report += "\n  " + describe(window) + " " + windowClass(window) + " \"" +
+                  windowText(window) + "\"" + (IsWindowVisible(window) ? " visible" : " hidden") +
                   (IsWindowEnabled(window) ? "" : " disabled") + " at " +
-                  pointText({r.left, r.top}) + "-" + pointText({r.right, r.bottom}) +
-                  " owner " + describe(GetWindow(window, GW_OWNER));
+                  pointText({r.left, r.top}) + "-" + pointText({r.right, r.bottom}) + " owner " +
+                  describe(GetWindow(window, GW_OWNER));
     }
     return report.empty() ? "(no windows)" : report;
 }
@@ -523,10 +455,5 @@ void LauncherProcess::postToApp(UINT message, WPARAM wParam, LPARAM lParam) cons
 }
 
 std::optional<DWORD> LauncherProcess::waitForExit(std::chrono::milliseconds timeout) {
-    if (!process_ || WaitForSingleObject(process_, static_cast<DWORD>(timeout.count())) !=
-                         WAIT_OBJECT_0)
-        return std::nullopt;
-    DWORD code = 0xDEADBEEF; // sentinel
-    GetExitCodeProcess(process_, &code);
-    return code;
+    return process_.waitForExit(timeout);
 }

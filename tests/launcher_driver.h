@@ -72,13 +72,13 @@ public:
     // Starts the launcher with `directory` as its current directory and waits for its windows.
     explicit LauncherProcess(const std::string& directory);
     LauncherProcess(const std::string& directory, const Options& options);
-    // Ends a launcher still running: a failed test leaves none behind.
+    // Ends a launcher still running, and what it started: a failed test leaves none behind.
     ~LauncherProcess();
     LauncherProcess(const LauncherProcess&) = delete;
     LauncherProcess& operator=(const LauncherProcess&) = delete;
 
     const std::string& startError() const { return startError_; } // empty once it is up
-    DWORD processId() const { return processId_; }
+    DWORD processId() const { return process_.id(); }
     DWORD threadId() const { return threadId_; }
     HWND mainWindow() const { return main_; }
     HWND appWindow() const { return app_; }
@@ -137,19 +137,17 @@ public:
     void postToMain(UINT message, WPARAM wParam = 0, LPARAM lParam = 0) const;
     void postToApp(UINT message, WPARAM wParam = 0, LPARAM lParam = 0) const;
     // The exit code, or nothing while it still runs after `timeout`.
-    std::optional<DWORD> waitForExit(std::chrono::milliseconds timeout =
-                                         std::chrono::seconds(20));
-    bool running() const;
+    std::optional<DWORD> waitForExit(std::chrono::milliseconds timeout = std::chrono::seconds(20));
+    bool running() const { return process_.running(); }
 
 private:
     void start(const std::string& directory, const Options& options);
-    std::string sendKeys(const std::vector<std::pair<WORD, bool>>& keys, HWND window = nullptr);
+    std::string sendKeys(const Keys& keys, HWND window = nullptr);
     std::string moveTo(POINT screen);
     std::string clickScreen(POINT screen, int clicks, HWND window = nullptr);
     std::string screenOfButton(const std::string& caption, POINT& screen) const;
 
-    HANDLE process_ = nullptr;
-    DWORD processId_ = 0;
+    StartedProcess process_;
     DWORD threadId_ = 0;
     HWND main_ = nullptr;
     HWND app_ = nullptr;

@@ -57,21 +57,12 @@ TEST_P(ResourceLeftOut, StartUpShowsTheExceptionBoxAndExitsWithZero) {
     const LeftOut& row = GetParam();
     PackageFolder package;
     std::string program = testBinaryDirectory() + row.program;
-    std::string commandLine = "\"" + program + "\"";
-    STARTUPINFOA startup{};
-    startup.cb = sizeof startup;
-    PROCESS_INFORMATION process{};
-    ASSERT_TRUE(CreateProcessA(program.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0,
-                               nullptr, package.path().c_str(), &startup, &process))
-        << program << ": error " << GetLastError();
-    CloseHandle(process.hThread);
+    StartedProcess process;
+    ASSERT_EQ(process.start(program, package.path()), "");
 
     Windows windows;
-    for (int tries = 0; tries < 400 && !windows.box; ++tries) {
-        if (WaitForSingleObject(process.hProcess, 50) == WAIT_OBJECT_0)
-            break;
-        windows = windowsOf(process.dwThreadId);
-    }
+    waitUntil([&] { return (windows = windowsOf(process.threadId())).box || !process.running(); },
+              std::chrono::seconds(20));
     ASSERT_NE(windows.box, nullptr) << "no exception box";
     SeenBox seen = readMessageBox(windows.box);
     EXPECT_EQ(seen.caption, "The Realm of Morva");
@@ -79,14 +70,9 @@ TEST_P(ResourceLeftOut, StartUpShowsTheExceptionBoxAndExitsWithZero) {
     EXPECT_EQ(windows.shown, "") << "shown beside the box";
 
     PostMessageA(windows.box, WM_COMMAND, IDOK, 0);
-    DWORD waited = WaitForSingleObject(process.hProcess, 20000);
-    if (waited != WAIT_OBJECT_0)
-        TerminateProcess(process.hProcess, 1);
-    DWORD exitCode = 1;
-    GetExitCodeProcess(process.hProcess, &exitCode);
-    CloseHandle(process.hProcess);
-    ASSERT_EQ(waited, WAIT_OBJECT_0) << "still running after the box was closed";
-    EXPECT_EQ(exitCode, 0u);
+    std::optional<DWORD> exitCode = process.waitForExit(std::chrono::seconds(20));
+    ASSERT_TRUE(exitCode.has_value()) << "still running after the box was closed";
+    EXPECT_EQ(*exitCode, 0u);
 }
 
 INSTANTIATE_TEST_SUITE_P(TestBuilds, ResourceLeftOut, ::testing::ValuesIn(leftOut),

@@ -11,6 +11,7 @@
 #include <oleacc.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cmath>
 #include <cstdlib>
 #include <set>
@@ -30,44 +31,19 @@ const ShellCall readme = shellExecuteCall("D:\\GAME\\Morva.txt", "");
 const ShellCall demo =
     shellExecuteCall("D:\\GAME\\duke3d.exe", "/xmorva.con /gmorva.grp /dmorva.amo");
 
-using Keys = std::vector<std::pair<WORD, bool>>;
-
-void sendKeys(const Keys& keys) {
-    std::vector<INPUT> inputs;
-    for (auto [key, down] : keys) {
-        INPUT input{};
-        input.type = INPUT_KEYBOARD;
-        input.ki.wVk = key;
-        input.ki.dwFlags = down ? 0 : KEYEVENTF_KEYUP;
-        inputs.push_back(input);
-    }
-    SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
-}
-
-// Sends mouse buttons at a screen point. Every input carries the point, never the cursor's
-// position read back: under Wine an X pointer event can still move the cursor back after
-// SetCursorPos, and the click would land where the pointer was before.
-void sendButtons(POINT at, std::initializer_list<DWORD> buttons) {
-    std::vector<INPUT> inputs;
-    for (DWORD button : buttons) {
-        INPUT click{};
-        click.type = INPUT_MOUSE;
-        click.mi.dx = MulDiv(at.x, 65535, GetSystemMetrics(SM_CXSCREEN) - 1);
-        click.mi.dy = MulDiv(at.y, 65535, GetSystemMetrics(SM_CYSCREEN) - 1);
-        click.mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE | button;
-        inputs.push_back(click);
-    }
-    SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
-}
-
 // From a thread other than the windows' (theirs is in a loop of its own): the pointer to a screen
 // point, then one or two clicks there.
 void clickFromAnotherThread(POINT screen, int clicks = 1) {
-    SetCursorPos(screen.x, screen.y);
-    Sleep(200);
+    sendButtons(screen, {0});
+    POINT at{};
+    waitUntil([&] { return cursorAt(screen, at); });
     for (int i = 0; i < clicks; ++i)
         sendButtons(screen, {MOUSEEVENTF_LEFTDOWN, MOUSEEVENTF_LEFTUP});
 }
+
+// What must not happen shows only by not happening: this long is given to it, where there is
+// nothing else to wait for.
+constexpr auto noChange = std::chrono::milliseconds(300);
 
 // The size of a text in "MS Sans Serif" made for a density, measured independently of the form;
 // a layout value scaled by the height of "0" in the 8-point window font; a font's height.
@@ -93,9 +69,16 @@ LONG fontHeight(HFONT font) {
     return described.lfHeight;
 }
 
-// Records like the fake, and shows the real message boxes, each kind with its own owner.
+// Records like the fake, and shows the real message boxes, each kind with its own owner. The
+// launches are counted for other threads too: a user thread waits for them.
 class BoxShowingShell : public RecordingShell {
 public:
+    std::atomic<int> launches = 0;
+
+    std::intptr_t shellExecute(const std::string& file, const std::string& parameters) override {
+        ++launches;
+        return RecordingShell::shellExecute(file, parameters);
+    }
     void messageBox(const std::string& text, const std::string& caption, unsigned flags) override {
         RecordingShell::messageBox(text, caption, flags);
         MessageBoxA(nullptr, text.c_str(), caption.c_str(), flags);
@@ -130,20 +113,27 @@ protected:
         settle();
     }
 
-    // Dispatches through the application's own loop until input and painting have settled: for
-    // `milliseconds`, or until `done` holds.
-    void settle(int milliseconds = 250, const std::function<bool()>& done = [] { return false; }) {
-        DWORD end = GetTickCount() + milliseconds;
-        while (GetTickCount() < end && !done() && application_.processMessages())
-            MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
+    // Dispatches through the application's own loop until `done` holds; by default, until
+    // everything this thread was sent has been handled: SendInput puts the input into the
+    // queue before it returns, and the handlers' own messages follow it there. Timers are not
+    // waited for: under Wine one is always due.
+    static bool handled() {
+        return HIWORD(GetQueueStatus(QS_INPUT | QS_POSTMESSAGE | QS_PAINT | QS_SENDMESSAGE)) == 0;
+    }
+    void settle(const std::function<bool()>& done = handled) {
+        waitUntil([&] { return application_.terminated() || done(); }, std::chrono::seconds(5),
+                  [&] {
+                      application_.processMessages();
+                      MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
+                  });
     }
 
     void press(WORD key) {
-        sendKeys({{key, true}, {key, false}});
+        sendKeys(tap(key));
         settle();
     }
     void pressWith(WORD modifier, WORD key) {
-        sendKeys({{modifier, true}, {key, true}, {key, false}, {modifier, false}});
+        sendKeys(tapWith(modifier, key));
         settle();
     }
 
@@ -152,11 +142,12 @@ protected:
         GetWindowRect(window, &r);
         return {(r.left + r.right) / 2, (r.top + r.bottom) / 2};
     }
-    // Puts the pointer on a screen point, in Windows' own coordinates whatever the X screen's
-    // size, and lets the X server catch up before the buttons go down.
+    // Moves the pointer to a screen point with real input, and waits for it to get there before
+    // the buttons go down.
     void pointAt(POINT screen) {
-        SetCursorPos(screen.x, screen.y);
-        settle(100);
+        sendButtons(screen, {0});
+        POINT at{};
+        settle([&] { return cursorAt(screen, at) && handled(); });
     }
     void clickAt(POINT screen, int clicks = 1) {
         pointAt(screen);
@@ -320,7 +311,7 @@ TEST_F(MainWindow, KeyboardUseShowsTheAcceleratorUnderlines) {
 TEST_F(MainWindow, MouseClicksAndTheArtwork) {
     clickAt(screenCentre(button("btnMultiPlay")));
     // The first press of a button in a fresh prefix can take Wine's theme a while.
-    settle(5000, [&] { return !shell_.calls.empty(); });
+    settle([&] { return !shell_.calls.empty(); });
     EXPECT_EQ(shell_.calls, Calls{multiPlay});
     EXPECT_EQ(focused(), "btnMultiPlay");
 
@@ -348,7 +339,7 @@ TEST_F(MainWindow, ExceptionsFromHandlersAreShownAndTheProgramGoesOn) {
         // The first press of a button in a fresh process can take Wine's theme a while.
         {[&] {
              clickAt(screenCentre(button("btnCredits")));
-             settle(5000, [&] { return creditsRan; });
+             settle([&] { return creditsRan; });
          },
          "Credits failed."},
         {[&] { press('R'); }, "Readme failed!"},
@@ -393,7 +384,7 @@ TEST_F(MainWindow, UnderTheUnownedBoxTheButtonsStillWork) {
             SetWindowPos(box, nullptr, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
             // Its handler runs nested in the box's own loop.
             clickFromAnotherThread(screenCentre(button("btnSinglePlay")));
-            Sleep(1000);
+            waitUntil([&] { return shell_.launches == 2; });
         });
     ASSERT_TRUE(box.found);
     EXPECT_EQ(box.text, "Cannot find the file...D:\\GAME\\setup.exe");
@@ -410,19 +401,21 @@ TEST_F(MainWindow, UnderTheUnownedBoxTheButtonsStillWork) {
 // through its window procedures, never through a loop of ours.
 TEST_F(MainWindow, UnderTheUnownedBoxTheKeyboardStillWorks) {
     shell_.missingFiles = {"D:\\GAME\\setup.exe"};
-    const Keys tab = {{VK_TAB, true}, {VK_TAB, false}};
+    const Keys tab = tap(VK_TAB);
+    // Each row ends with the focus where it says and the launches counted so far.
     const struct Row {
         const char* name;
         Keys keys;
         const char* focus;
+        int launches;
     } rows[] = {
-        {"S", {{'S', true}, {'S', false}}, "btnSinglePlay"},
-        {"Alt+S", {{VK_MENU, true}, {'S', true}, {'S', false}, {VK_MENU, false}}, "btnSinglePlay"},
-        {"Tab", tab, "btnMultiPlay"},
-        {"Shift+Tab", {{VK_SHIFT, true}, tab[0], tab[1], {VK_SHIFT, false}}, "btnSinglePlay"},
-        {"Right", {{VK_RIGHT, true}, {VK_RIGHT, false}}, "btnMultiPlay"},
-        {"Left", {{VK_LEFT, true}, {VK_LEFT, false}}, "btnSinglePlay"},
-        {"Enter", {{VK_RETURN, true}, {VK_RETURN, false}}, "btnSinglePlay"},
+        {"S", tap('S'), "btnSinglePlay", 2},
+        {"Alt+S", tapWith(VK_MENU, 'S'), "btnSinglePlay", 3},
+        {"Tab", tab, "btnMultiPlay", 3},
+        {"Shift+Tab", tapWith(VK_SHIFT, VK_TAB), "btnSinglePlay", 3},
+        {"Right", tap(VK_RIGHT), "btnMultiPlay", 3},
+        {"Left", tap(VK_LEFT), "btnSinglePlay", 3},
+        {"Enter", tap(VK_RETURN), "btnSinglePlay", 4},
     };
     std::string activated;
     std::vector<std::string> focus;
@@ -434,11 +427,12 @@ TEST_F(MainWindow, UnderTheUnownedBoxTheKeyboardStillWorks) {
             POINT artwork{120, 70};
             ClientToScreen(main(), &artwork);
             clickFromAnotherThread(artwork);
-            Sleep(500);
+            waitUntil([&] { return focused() == "btnSinglePlay"; });
             activated = focused();
             for (const Row& row : rows) {
                 sendKeys(row.keys);
-                Sleep(400);
+                waitUntil(
+                    [&] { return focused() == row.focus && shell_.launches == row.launches; });
                 focus.push_back(focused());
             }
         });
@@ -728,7 +722,7 @@ protected:
         std::thread player([&] {
             if (waitUntil([&] { return IsWindowVisible(about()) != FALSE; }))
                 user();
-            if (IsWindowVisible(about()))
+            if (!waitUntil([&] { return !IsWindowVisible(about()); }))
                 PostMessageA(about(), WM_CLOSE, 0, 0);
         });
         open();
@@ -739,30 +733,26 @@ protected:
         whileOpen([&] { pressWith(VK_MENU, 'A'); }, user);
     }
 
-    static bool waitUntil(const std::function<bool()>& condition, int milliseconds = 5000) {
-        for (int waited = 0; waited < milliseconds; waited += 20) {
-            if (condition())
-                return true;
-            Sleep(20);
-        }
-        return condition();
-    }
-
     // From the player's thread.
-    static void key(WORD key) {
-        sendKeys({{key, true}, {key, false}});
-        Sleep(300);
-    }
+    static void key(WORD key) { sendKeys(tap(key)); }
     POINT onScreen(POINT client) const {
         ClientToScreen(about(), &client);
         return client;
     }
-    void movePointerTo(POINT client) const {
-        POINT screen = onScreen(client);
-        SetCursorPos(screen.x, screen.y);
-        Sleep(300);
+    // The pointer to a client point; then the wait for what its arrival changes, or, where it
+    // must change nothing, the time it would take to show.
+    void movePointerTo(POINT client, const std::function<bool()>& changed = {}) const {
+        POINT screen = onScreen(client), at{};
+        sendButtons(screen, {0});
+        waitUntil([&] { return cursorAt(screen, at); });
+        if (changed)
+            waitUntil(changed);
+        else
+            pumpMessages(noChange);
     }
-    static POINT centreOf(const RECT& r) { return {(r.left + r.right) / 2, (r.top + r.bottom) / 2}; }
+    static POINT centreOf(const RECT& r) {
+        return {(r.left + r.right) / 2, (r.top + r.bottom) / 2};
+    }
     const RECT& bounds(const char* name) const { return frmAbout->control(name).bounds; }
 
     // Counts the painted pixels of a client rectangle that match.
@@ -807,6 +797,16 @@ protected:
             return GetRValue(c) > 200 && GetGValue(c) < 80 && GetBValue(c) < 80;
         });
     }
+    // Whether the link's red pixels, counted into `count`, are as wanted, once its painting has
+    // settled: the same count twice running.
+    std::function<bool()> redSettles(int& count, std::function<bool(int)> wanted) const {
+        return [this, &count, wanted, last = -1]() mutable {
+            count = redPixelsOfTheLink();
+            bool settled = count == last && wanted(count);
+            last = count;
+            return settled;
+        };
+    }
 };
 
 TEST_F(AboutDialog, OpensModallyWithAltAAndOnlyEnterClosesIt) {
@@ -814,6 +814,7 @@ TEST_F(AboutDialog, OpensModallyWithAltAAndOnlyEnterClosesIt) {
     openWithAltA([&] {
         mainEnabled = IsWindowEnabled(main());
         key(VK_ESCAPE);
+        pumpMessages(noChange);
         openAfterEscape = IsWindowVisible(about());
         key(VK_RETURN);
         closedAfterEnter = waitUntil([&] { return !IsWindowVisible(about()); });
@@ -842,9 +843,8 @@ TEST_F(AboutDialog, LinkIsRedFromHoverUntilThePointerCrossesBareBackground) {
     openWithAltA([&] {
         movePointerTo(bare);
         before = redPixelsOfTheLink();
-        movePointerTo(centreOf(bounds("lblLink2URL")));
-        // A loaded machine can take longer than the pointer's settling time to repaint.
-        waitUntil([&] { return (hovered = redPixelsOfTheLink()) > 10; });
+        movePointerTo(centreOf(bounds("lblLink2URL")),
+                      redSettles(hovered, [](int red) { return red > 10; }));
         movePointerTo(centreOf(bounds("Image1")));
         overPicture = redPixelsOfTheLink();
         movePointerTo(centreOf(bounds("Label1")));
@@ -864,8 +864,7 @@ TEST_F(AboutDialog, LinkIsRedFromHoverUntilThePointerCrossesBareBackground) {
     openWithAltA([&] {
         movePointerTo(centreOf(bounds("Label3")));
         reopened = redPixelsOfTheLink();
-        movePointerTo(bare);
-        waitUntil([&] { return (afterBackground = redPixelsOfTheLink()) == 0; });
+        movePointerTo(bare, redSettles(afterBackground, [](int red) { return red == 0; }));
         key(VK_RETURN);
     });
     EXPECT_EQ(reopened, hovered);
@@ -876,10 +875,11 @@ TEST_F(AboutDialog, LinkIsRedFromHoverUntilThePointerCrossesBareBackground) {
 TEST_F(AboutDialog, LinkClickOpensTheWebPageAndTheDialogStays) {
     for (int clicks : {1, 2}) {
         shell_.calls.clear();
+        shell_.launches = 0;
         bool stillOpen = false;
         openWithAltA([&] {
             clickFromAnotherThread(onScreen(centreOf(bounds("lblLink2URL"))), clicks);
-            Sleep(300);
+            waitUntil([&] { return shell_.launches > 0; });
             stillOpen = IsWindowVisible(about());
             key(VK_RETURN);
         });
@@ -893,18 +893,26 @@ TEST_F(AboutDialog, ReopensWhereItWasDragged) {
     RECT first{}, dragged{}, reopened{};
     openWithAltA([&] {
         GetWindowRect(about(), &first);
-        // Drag by the caption, with real button and movement input.
-        POINT caption{(first.left + first.right) / 2, first.top + 8};
-        SetCursorPos(caption.x, caption.y);
-        Sleep(200);
+        // Drag by the caption, with real button and movement input; the box follows each step.
+        POINT caption{(first.left + first.right) / 2, first.top + 8}, at{};
+        auto moving = [&] {
+            GUITHREADINFO info{};
+            info.cbSize = sizeof info;
+            return GetGUIThreadInfo(thread_, &info) && (info.flags & GUI_INMOVESIZE);
+        };
+        sendButtons(caption, {0});
+        waitUntil([&] { return cursorAt(caption, at); });
         sendButtons(caption, {MOUSEEVENTF_LEFTDOWN});
-        Sleep(200);
+        waitUntil(moving);
+        RECT now{};
         for (int step = 1; step <= 4; ++step) {
-            SetCursorPos(caption.x - 10 * step, caption.y - 8 * step);
-            Sleep(60);
+            sendButtons({caption.x - 10 * step, caption.y - 8 * step}, {0});
+            waitUntil(
+                [&] { return GetWindowRect(about(), &now) && now.left == first.left - 10 * step; });
         }
         sendButtons({caption.x - 40, caption.y - 32}, {MOUSEEVENTF_LEFTUP});
-        Sleep(300);
+        // The move ends with the button's release, before Enter may close the box.
+        waitUntil([&] { return !moving(); });
         GetWindowRect(about(), &dragged);
         key(VK_RETURN);
     });
@@ -958,6 +966,7 @@ TEST_F(AboutDialog, FollowsADensityChangeWhileOpenAndItsMonitorWhenReopened) {
 }
 
 TEST_F(AboutDialog, FollowsSystemColourChangesButTheRedLinkStaysRed) {
+    REQUIRE_DISPOSABLE_MACHINE(); // on Windows, SetSysColors changes every program's colours
     frmAbout->show();
     frmAbout->lblLink2URLMouseMove();
     settle();

@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <atomic>
 #include <cctype>
+#include <cstdlib>
 #include <cstring>
 #include <optional>
 #include <sstream>
@@ -146,13 +147,73 @@ std::vector<StandInStart> PackageFolder::starts() const {
 
 std::vector<StandInStart> PackageFolder::waitForStarts(size_t count,
                                                        std::chrono::milliseconds timeout) const {
-    auto deadline = std::chrono::steady_clock::now() + timeout;
-    std::vector<StandInStart> result = starts();
-    while (result.size() < count && std::chrono::steady_clock::now() < deadline) {
-        pumpMessages(std::chrono::milliseconds(50));
-        result = starts();
-    }
+    std::vector<StandInStart> result;
+    waitUntil([&] { return (result = starts()).size() >= count; }, timeout);
     return result;
+}
+
+bool underWine() {
+    return GetProcAddress(GetModuleHandleA("ntdll.dll"), "wine_get_version") != nullptr;
+}
+
+StartedProcess::~StartedProcess() {
+    if (job_) {
+        // Ended before the next test can meet it; closed, the job would end what is left of it
+        // anyway, however this process ends.
+        if (running()) {
+            TerminateJobObject(job_, 0xDEAD);
+            WaitForSingleObject(process_, 10000);
+        }
+        CloseHandle(job_);
+    }
+    if (process_)
+        CloseHandle(process_);
+}
+
+std::string StartedProcess::start(const std::string& program, const std::string& directory,
+                                  std::optional<WORD> showCommand) {
+    job_ = CreateJobObjectW(nullptr, nullptr);
+    JOBOBJECT_EXTENDED_LIMIT_INFORMATION limits{};
+    limits.BasicLimitInformation.LimitFlags = JOB_OBJECT_LIMIT_KILL_ON_JOB_CLOSE;
+    if (!job_ ||
+        !SetInformationJobObject(job_, JobObjectExtendedLimitInformation, &limits, sizeof limits))
+        return "cannot make a job object: error " + std::to_string(GetLastError());
+    std::wstring commandLine = wide("\"" + program + "\"");
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    if (showCommand) {
+        startup.dwFlags = STARTF_USESHOWWINDOW;
+        startup.wShowWindow = *showCommand;
+    }
+    PROCESS_INFORMATION info{};
+    // Suspended until it is in the job, so that nothing it starts escapes it.
+    if (!CreateProcessW(wide(program).c_str(), commandLine.data(), nullptr, nullptr, FALSE,
+                        CREATE_SUSPENDED, nullptr, wide(directory).c_str(), &startup, &info))
+        return "CreateProcess of " + program + " in " + directory + " failed with error " +
+               std::to_string(GetLastError());
+    process_ = info.hProcess;
+    id_ = info.dwProcessId;
+    threadId_ = info.dwThreadId;
+    bool inJob = AssignProcessToJobObject(job_, process_);
+    DWORD error = GetLastError();
+    ResumeThread(info.hThread);
+    CloseHandle(info.hThread);
+    if (!inJob)
+        return "cannot put " + program + " into its job: error " + std::to_string(error);
+    return {};
+}
+
+bool StartedProcess::running() const {
+    return process_ && WaitForSingleObject(process_, 0) == WAIT_TIMEOUT;
+}
+
+std::optional<DWORD> StartedProcess::waitForExit(std::chrono::milliseconds timeout) {
+    if (!process_ ||
+        WaitForSingleObject(process_, static_cast<DWORD>(timeout.count())) != WAIT_OBJECT_0)
+        return std::nullopt;
+    DWORD code = 0xDEADBEEF; // sentinel
+    GetExitCodeProcess(process_, &code);
+    return code;
 }
 
 std::string windowText(HWND window) {
@@ -202,30 +263,32 @@ SeenBox watchMessageBox(DWORD threadId, const std::string& caption,
     SeenBox seen;
     std::atomic<bool> stop = false;
     std::thread watcher([&] {
-        auto deadline = std::chrono::steady_clock::now() + timeout;
-        while (!stop && std::chrono::steady_clock::now() < deadline) {
-            BoxSearch search{&caption, nullptr};
-            EnumThreadWindows(
-                threadId,
-                [](HWND window, LPARAM context) -> BOOL {
-                    auto* search = reinterpret_cast<BoxSearch*>(context);
-                    if (IsWindowVisible(window) && windowClass(window) == "#32770" &&
-                        windowText(window) == *search->caption) {
-                        search->found = window;
-                        return FALSE;
-                    }
-                    return TRUE;
-                },
-                reinterpret_cast<LPARAM>(&search));
-            if (search.found) {
-                seen = readMessageBox(search.found);
-                if (whileShown)
-                    whileShown(search.found);
-                PostMessageA(search.found, WM_COMMAND, IDOK, 0);
-                return;
-            }
-            Sleep(20);
-        }
+        HWND found = nullptr;
+        waitUntil(
+            [&] {
+                BoxSearch search{&caption, nullptr};
+                EnumThreadWindows(
+                    threadId,
+                    [](HWND window, LPARAM context) -> BOOL {
+                        auto* search = reinterpret_cast<BoxSearch*>(context);
+                        if (IsWindowVisible(window) && windowClass(window) == "#32770" &&
+                            windowText(window) == *search->caption) {
+                            search->found = window;
+                            return FALSE;
+                        }
+                        return TRUE;
+                    },
+                    reinterpret_cast<LPARAM>(&search));
+                found = search.found;
+                return found != nullptr || stop;
+            },
+            timeout);
+        if (!found)
+            return;
+        seen = readMessageBox(found);
+        if (whileShown)
+            whileShown(found);
+        PostMessageA(found, WM_COMMAND, IDOK, 0);
     });
     action();
     stop = true;
@@ -233,16 +296,70 @@ SeenBox watchMessageBox(DWORD threadId, const std::string& caption,
     return seen;
 }
 
-void pumpMessages(std::chrono::milliseconds duration) {
-    auto deadline = std::chrono::steady_clock::now() + duration;
-    do {
+bool waitUntil(const std::function<bool()>& condition, std::chrono::milliseconds timeout,
+               const std::function<void()>& between) {
+    auto deadline = std::chrono::steady_clock::now() + timeout;
+    while (!condition()) {
+        if (std::chrono::steady_clock::now() >= deadline)
+            return false;
+        if (between) {
+            between();
+            continue;
+        }
         MSG message;
         while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
             TranslateMessage(&message);
             DispatchMessageA(&message);
         }
         MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
-    } while (std::chrono::steady_clock::now() < deadline);
+    }
+    return true;
+}
+
+void pumpMessages(std::chrono::milliseconds duration) {
+    waitUntil([] { return false; }, duration);
+}
+
+bool sendKeys(const Keys& keys) {
+    std::vector<INPUT> inputs;
+    for (auto [key, down] : keys) {
+        INPUT input{};
+        input.type = INPUT_KEYBOARD;
+        input.ki.wVk = key;
+        input.ki.wScan = static_cast<WORD>(MapVirtualKeyA(key, MAPVK_VK_TO_VSC));
+        input.ki.dwFlags = down ? 0 : KEYEVENTF_KEYUP;
+        inputs.push_back(input);
+    }
+    return SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT)) ==
+           inputs.size();
+}
+
+Keys tap(WORD key) {
+    return {{key, true}, {key, false}};
+}
+
+Keys tapWith(WORD modifier, WORD key) {
+    return {{modifier, true}, {key, true}, {key, false}, {modifier, false}};
+}
+
+bool sendButtons(POINT screen, std::initializer_list<DWORD> buttons) {
+    std::vector<INPUT> inputs;
+    for (DWORD button : buttons) {
+        INPUT input{};
+        input.type = INPUT_MOUSE;
+        input.mi.dx = MulDiv(screen.x, 65535, GetSystemMetrics(SM_CXSCREEN) - 1);
+        input.mi.dy = MulDiv(screen.y, 65535, GetSystemMetrics(SM_CYSCREEN) - 1);
+        input.mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE | button;
+        inputs.push_back(input);
+    }
+    return SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT)) ==
+           inputs.size();
+}
+
+bool cursorAt(POINT screen, POINT& at) {
+    at = {-1, -1};
+    GetCursorPos(&at);
+    return std::abs(at.x - screen.x) <= 1 && std::abs(at.y - screen.y) <= 1;
 }
 
 ReadLink readLink(const std::string& file) {
@@ -291,6 +408,20 @@ std::string onDriveZ(std::string unixPath) {
 
 } // namespace
 
+std::string machineNotDisposable() {
+    if (!underWine())
+        return environment("MORVA_DISPOSABLE_MACHINE") == "1"
+                   ? ""
+                   : "this Windows may be someone's own: these tests change its settings and "
+                     "its desktop; set MORVA_DISPOSABLE_MACHINE=1 where it is disposable "
+                     "(Windows Sandbox, a CI runner)";
+    std::string prefix = environment("WINEPREFIX");
+    if (prefix.empty() ||
+        GetFileAttributesA(onDriveZ(prefix + "/.morva-ready").c_str()) == INVALID_FILE_ATTRIBUTES)
+        return "the prefix \"" + prefix + "\" was not made by wine-run.sh: it may be someone's own";
+    return {};
+}
+
 DesktopFolder::DesktopFolder() {
     wchar_t buffer[MAX_PATH] = L"garbage";
     if (!SHGetSpecialFolderPathW(nullptr, buffer, CSIDL_DESKTOPDIRECTORY, FALSE)) {
@@ -298,14 +429,11 @@ DesktopFolder::DesktopFolder() {
         return;
     }
     path_ = utf8(buffer);
-    std::string prefix = environment("WINEPREFIX");
-    if (prefix.empty() ||
-        GetFileAttributesA(onDriveZ(prefix + "/.morva-ready").c_str()) == INVALID_FILE_ATTRIBUTES) {
-        error_ = "the prefix \"" + prefix + "\" was not made by wine-run.sh; its desktop " + path_ +
-                 " may be someone's own";
+    if (std::string why = machineNotDisposable(); !why.empty()) {
+        error_ = why + "; its desktop is " + path_;
         return;
     }
-    if (path_.find("\\users\\") == std::string::npos || !isFolder(path_)) {
+    if (underWine() && (path_.find("\\users\\") == std::string::npos || !isFolder(path_))) {
         error_ = "the desktop " + path_ + " is not a folder of the prefix's users";
         return;
     }
@@ -376,15 +504,6 @@ std::optional<std::pair<DWORD, DWORD>> folderIdentity(const std::string& path) {
     return std::make_pair(information.nFileIndexHigh, information.nFileIndexLow);
 }
 
-bool waitFor(const std::function<bool()>& condition) {
-    for (int attempt = 0; attempt < 500; ++attempt) {
-        if (condition())
-            return true;
-        Sleep(20);
-    }
-    return condition();
-}
-
 } // namespace
 
 MappedDrive::MappedDrive(char letter, const std::string& folder)
@@ -406,7 +525,8 @@ MappedDrive::MappedDrive(char letter, const std::string& folder)
     }
     made_ = true;
     auto wanted = folderIdentity(folder);
-    if (!wanted || !waitFor([&] { return folderIdentity(root()) == wanted; }))
+    if (!wanted ||
+        !waitUntil([&] { return folderIdentity(root()) == wanted; }, std::chrono::seconds(10)))
         error_ = root() + " does not show " + folder + " (link " + link_ + " to " + target + ")";
 }
 
@@ -414,5 +534,6 @@ MappedDrive::~MappedDrive() {
     if (!made_)
         return;
     runUnix("/bin/rm", {"-f", link_});
-    waitFor([&] { return GetFileAttributesA(root().c_str()) == INVALID_FILE_ATTRIBUTES; });
+    waitUntil([&] { return GetFileAttributesA(root().c_str()) == INVALID_FILE_ATTRIBUTES; },
+              std::chrono::seconds(10));
 }

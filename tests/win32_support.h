@@ -7,6 +7,7 @@
 
 #include <chrono>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -36,6 +37,55 @@ std::vector<std::string> folderEntries(const std::string& folder);
 void removeTree(const std::string& folder);
 // Whether a folder is there (paths past MAX_PATH too).
 bool isFolder(const std::string& path);
+
+// Whether this process runs under Wine, not Windows.
+bool underWine();
+
+// Why a test must leave this machine's settings alone, or nothing when it may change them. The
+// end-to-end and link tests point file types and web addresses at stand-ins, turn the theme
+// off, move the desktop, map drives and rewrite the desktop's link: under Wine only in a prefix
+// wine-run.sh made (its ready marker), on Windows only where the environment says the machine
+// is disposable (MORVA_DISPOSABLE_MACHINE=1: Windows Sandbox, a CI runner).
+std::string machineNotDisposable();
+
+// For a test that changes the machine: on Windows it is skipped, saying why; under Wine, where
+// every test should run, a prefix the runner did not make fails it.
+#define REQUIRE_DISPOSABLE_MACHINE()                                                               \
+    do {                                                                                           \
+        if (std::string why = machineNotDisposable(); !why.empty()) {                              \
+            if (underWine())                                                                       \
+                FAIL() << why;                                                                     \
+            GTEST_SKIP() << why;                                                                   \
+        }                                                                                          \
+    } while (0)
+
+// A program started for a test, in a job of its own that ends it, and whatever it started in
+// turn, when this object goes or the test process ends in any way: nothing a test starts
+// outlives it to meet the next test.
+class StartedProcess {
+public:
+    StartedProcess() = default;
+    ~StartedProcess();
+    StartedProcess(const StartedProcess&) = delete;
+    StartedProcess& operator=(const StartedProcess&) = delete;
+
+    // Starts `program` in `directory`, with a start-up show command when one is given; returns
+    // what went wrong, empty once it runs.
+    std::string start(const std::string& program, const std::string& directory,
+                      std::optional<WORD> showCommand = std::nullopt);
+    HANDLE handle() const { return process_; }
+    DWORD id() const { return id_; }
+    DWORD threadId() const { return threadId_; }
+    bool running() const;
+    // The exit code, or nothing while it still runs after `timeout`.
+    std::optional<DWORD> waitForExit(std::chrono::milliseconds timeout);
+
+private:
+    HANDLE job_ = nullptr;
+    HANDLE process_ = nullptr;
+    DWORD id_ = 0;
+    DWORD threadId_ = 0;
+};
 
 // A window's text and its class name.
 std::string windowText(HWND window);
@@ -87,8 +137,33 @@ SeenBox watchMessageBox(DWORD threadId, const std::string& caption,
 // Reads a message box: its caption and the text of its static text control.
 SeenBox readMessageBox(HWND box);
 
-// Sleeps while dispatching this thread's messages, for `duration`.
+// The tests' one polling loop: waits until `condition` holds or `timeout` has passed, and says
+// whether it held. Between looks, `between` runs; by default this thread's messages are
+// dispatched for up to 10 ms, so that windows of the test's own stay alive. At the limit it
+// returns, and the caller's assertion says what it found.
+bool waitUntil(const std::function<bool()>& condition,
+               std::chrono::milliseconds timeout = std::chrono::seconds(5),
+               const std::function<void()>& between = {});
+
+// Dispatches this thread's messages for `duration`: for what must not happen, where nothing
+// can be waited for.
 void pumpMessages(std::chrono::milliseconds duration);
+
+// Keys for SendInput, each a virtual key and whether it goes down, sent in one call so that
+// nothing comes between them; false when not all went.
+using Keys = std::vector<std::pair<WORD, bool>>;
+bool sendKeys(const Keys& keys);
+// A key pressed and released, alone or with a modifier held.
+Keys tap(WORD key);
+Keys tapWith(WORD modifier, WORD key);
+
+// Mouse buttons at a screen point, in one call. Every input carries the point, never the
+// cursor's position read back: under Wine an X pointer event can still move the cursor back
+// after SetCursorPos, and a button would go where the pointer was before. False when not all
+// went.
+bool sendButtons(POINT screen, std::initializer_list<DWORD> buttons);
+// Whether the cursor is on a screen point (within a pixel); `at` says where it is.
+bool cursorAt(POINT screen, POINT& at);
 
 // A link file read back through a fresh link object, independently of the code that wrote it.
 // Every text starts as "garbage", so a property the reader never filled in shows.
