@@ -45,9 +45,17 @@ constexpr POINT aboutLinkPoint{59, 94};
 
 // Where the launcher's own executable lives.
 enum class LauncherHome {
-    buildFolder, // the built one, beside the tests: another folder than the package's
-    package,     // a copy in the package folder, as a player has it
-    otherFolder, // a copy under the shape's file name, in a folder of its own
+    buildFolder,  // the built one, beside the tests: another folder than the package's
+    package,      // a copy in the package folder, as a player has it
+    otherFolder,  // a copy under the shape's file name, in a folder of its own
+    otherPackage, // a copy in a folder of its own that holds a game too
+};
+
+// Where the launcher is started.
+enum class StartIn {
+    package,      // the package folder, as a double-click or the link starts it
+    systemFolder, // System32, as a Start-menu search starts it
+    emptyFolder,  // a folder without the game, as a file manager or a terminal may
 };
 
 struct FolderShape {
@@ -55,12 +63,25 @@ struct FolderShape {
     std::string leaf;                      // the package folder's own name
     std::vector<std::string> missing = {}; // package files left out
     LauncherHome home = LauncherHome::buildFolder;
+    StartIn startIn = StartIn::package;
     std::string exeName = "MorvaLauncher.exe"; // the launcher's file name
     char drive = 0;          // a drive letter mapped to the folder: started at its root
     size_t length = 0;       // the current directory's exact length, when it matters
     bool plantedDll = false; // an msimg32.dll of ours beside the launcher, loaded as on Windows
     std::string desktopUser = {}; // the desktop in a user folder of this name, not the prefix's
 };
+
+// "Łódź Мир ゲーム", three scripts outside Windows-1252 (every text here is UTF-8).
+const std::string threeScripts = "\xC5\x81\xC3\xB3\x64\xC5\xBA \xD0\x9C\xD0\xB8\xD1\x80 "
+                                 "\xE3\x82\xB2\xE3\x83\xBC\xE3\x83\xA0";
+// 125 letters "Ж", 250 bytes in UTF-8 (Linux takes 255 a name): a path past 260 bytes, yet
+// well inside Windows' 260 characters.
+const std::string cyrillicLetters = [] {
+    std::string letters;
+    while (letters.size() < 250)
+        letters += "\xD0\x96";
+    return letters;
+}();
 
 const FolderShape folderShapes[] = {
     {.name = "Complete", .leaf = "Morva"},
@@ -76,22 +97,13 @@ const FolderShape folderShapes[] = {
      .exeName = "Realm Launcher.exe"},
     // "Morva Élé", letters of Windows-1252 (every text here is UTF-8).
     {.name = "FolderNameInCodePage1252", .leaf = "Morva \xC3\x89l\xC3\xA9"},
-    // "Łódź Мир ゲーム" and a user "Użytkownik Игрок": three scripts outside Windows-1252.
+    // In three scripts, and a user "Użytkownik Игрок".
     {.name = "FolderNameInThreeScripts",
-     .leaf = "\xC5\x81\xC3\xB3\x64\xC5\xBA \xD0\x9C\xD0\xB8\xD1\x80 "
-             "\xE3\x82\xB2\xE3\x83\xBC\xE3\x83\xA0",
+     .leaf = threeScripts,
      .missing = {"Morvcrd.txt"},
      .desktopUser = "U\xC5\xBCytkownik \xD0\x98\xD0\xB3\xD1\x80\xD0\xBE\xD0\xBA"},
-    // 125 letters "Ж", 250 bytes in UTF-8 (Linux takes 255 a name): a path past 260 bytes, yet
-    // well inside Windows' 260 characters.
     {.name = "FolderNameOf125CyrillicLetters",
-     .leaf =
-         [] {
-             std::string letters;
-             while (letters.size() < 250)
-                 letters += "\xD0\x96";
-             return letters;
-         }(),
+     .leaf = cyrillicLetters,
      .missing = {"duke3d.exe"},
      .home = LauncherHome::package},
     {.name = "DriveRoot", .leaf = "Morva", .drive = 'P'},
@@ -106,6 +118,21 @@ const FolderShape folderShapes[] = {
     {.name = "CurrentDirectoryOf248Characters", .leaf = "Morva ", .length = 248},
     {.name = "CurrentDirectoryOf249Characters", .leaf = "Morva ", .length = 249},
     {.name = "CurrentDirectoryOf258Characters", .leaf = "Morva ", .length = 258},
+    // Started elsewhere, the launcher finds the package beside itself, in a folder named in
+    // three scripts or as long as the Cyrillic one above.
+    {.name = "StartedInTheSystemFolder",
+     .leaf = threeScripts,
+     .home = LauncherHome::package,
+     .startIn = StartIn::systemFolder},
+    {.name = "StartedInAnEmptyFolder",
+     .leaf = cyrillicLetters,
+     .home = LauncherHome::package,
+     .startIn = StartIn::emptyFolder},
+    {.name = "GameBesideTheLauncherToo", .leaf = "Morva", .home = LauncherHome::otherPackage},
+    {.name = "GameInNeitherFolder",
+     .leaf = "Morva",
+     .home = LauncherHome::otherFolder,
+     .startIn = StartIn::emptyFolder},
 };
 
 // Test names carry the shape's name; this keeps its bytes out of them.
@@ -138,10 +165,15 @@ public:
             placed_.push_back(shape.exeName);
             break;
         case LauncherHome::otherFolder:
+        case LauncherHome::otherPackage:
             launcherFolder_ = std::make_unique<PackageFolder>("Launcher");
+            if (shape.home == LauncherHome::otherPackage)
+                launcherFolder_->addStandIn("duke3d.exe");
             launcher_ = launcherFolder_->file(shape.exeName);
             break;
         }
+        if (shape.startIn == StartIn::emptyFolder)
+            emptyFolder_ = std::make_unique<PackageFolder>("Elsewhere");
         if (launcher_ != launcherPath() &&
             !CopyFileW(longPath(launcherPath()).c_str(), longPath(launcher_).c_str(), FALSE))
             errors_ += "cannot copy the launcher to " + launcher_ + "; ";
@@ -187,15 +219,29 @@ public:
 
     // Everything that went wrong while making it; empty when it is ready.
     const std::string& error() const { return errors_; }
-    // The folder the launcher starts in, as it sees it.
-    std::string directory() const { return drive_ ? drive_->root() : folder_.path(); }
+    // The folder the launcher starts in.
+    std::string startDirectory() const {
+        if (emptyFolder_)
+            return emptyFolder_->path();
+        char system[MAX_PATH] = "";
+        if (shape_.startIn == StartIn::systemFolder && GetSystemDirectoryA(system, MAX_PATH))
+            return system;
+        return drive_ ? drive_->root() : folder_.path();
+    }
+    // The package folder as the launcher sees it: where it started, unless only its own folder
+    // holds the game.
+    std::string directory() const {
+        bool besideTheLauncher =
+            shape_.startIn != StartIn::package && shape_.home == LauncherHome::package;
+        return besideTheLauncher ? folder_.path() : startDirectory();
+    }
     // A package file's full path as the launcher builds it.
     std::string file(const std::string& name) const { return baseDirOf(directory()) + name; }
     // One of the stand-ins for the viewer and the browser, as their open commands name it.
     std::string helper(const std::string& name) const { return folder_.file(name); }
     // The launcher to start.
     const std::string& launcher() const { return launcher_; }
-    // The desktop link's target: the launcher's file name in the folder it started in.
+    // The desktop link's target: the launcher's file name in the package folder it took.
     std::string linkTarget() const { return file(shape_.exeName); }
     const PackageFolder& folder() const { return folder_; }
     // What the test put there, sorted; standin.log once something started.
@@ -220,7 +266,7 @@ private:
     const FolderShape& shape_;
     PackageFolder folder_;
     std::vector<std::string> placed_;
-    std::unique_ptr<PackageFolder> launcherFolder_, userFolder_;
+    std::unique_ptr<PackageFolder> launcherFolder_, userFolder_, emptyFolder_;
     std::string launcher_;
     std::vector<std::unique_ptr<RegistryValue>> commands_; // open commands, overrides
     std::string errors_;
@@ -475,6 +521,23 @@ const Case cases[] = {
     {"CurrentDirectoryOf258Characters", key('S'), fileError("duke3d.exe")},
     {"CurrentDirectoryOf258Characters", click("&Single Play"), fileError("duke3d.exe")},
     {"CurrentDirectoryOf258Characters", key('D'), linkRefused(Refusal::targetTooLong)},
+    // Started elsewhere: everything as in the package folder beside the launcher.
+    {"StartedInTheSystemFolder", key('S'), starts("duke3d.exe", gameArguments)},
+    {"StartedInTheSystemFolder", click("&Multi Play"), starts("setup.exe", setupArguments)},
+    {"StartedInTheSystemFolder", doubleClickArtwork(), starts("duke3d.exe", demoArguments)},
+    {"StartedInTheSystemFolder", key('R'), opens("Morva.txt")},
+    {"StartedInTheSystemFolder", key('D'), linkWritten()},
+    {"StartedInAnEmptyFolder", click("&Single Play"), starts("duke3d.exe", gameArguments)},
+    {"StartedInAnEmptyFolder", key('M'), starts("setup.exe", setupArguments)},
+    {"StartedInAnEmptyFolder", doubleClickArtwork(), starts("duke3d.exe", demoArguments)},
+    {"StartedInAnEmptyFolder", click("&Readme"), opens("Morva.txt")},
+    {"StartedInAnEmptyFolder", click("&Desktop Icon"), linkWritten()},
+    // A game in the current directory wins over the one beside the launcher; with neither,
+    // the current directory is the one named.
+    {"GameBesideTheLauncherToo", key('S'), starts("duke3d.exe", gameArguments)},
+    {"GameBesideTheLauncherToo", key('D'), linkWritten()},
+    {"GameInNeitherFolder", key('S'), fileError("duke3d.exe")},
+    {"GameInNeitherFolder", click("&Readme"), fileError("Morva.txt")},
 };
 
 std::string joined(const std::vector<std::string>& names) {
@@ -729,7 +792,7 @@ TEST_P(FolderShapes, EveryActionReachesItsOutcome) {
     ASSERT_EQ(desktop.error(), "");
     LauncherProcess::Options options;
     options.program = package.launcher();
-    LauncherProcess launcher(package.directory(), options);
+    LauncherProcess launcher(package.startDirectory(), options);
     ASSERT_EQ(launcher.startError(), "");
     ASSERT_EQ(launcher.focused(), "(main window)") << "no button has the focus at start";
 

@@ -39,6 +39,37 @@ TEST(BaseDir, IsReadOnceAndDoesNotMoveWithTheCurrentDirectory) {
     EXPECT_EQ(shell.currentDirectoryReads, 1);
 }
 
+TEST(PackageFolder, IsTheCurrentDirectoryUnlessOnlyTheLaunchersOwnHoldsTheGame) {
+    const std::string launcher = "E:\\MORVA\\MorvaLauncher.exe", beside = "E:\\MORVA\\duke3d.exe";
+    struct Case {
+        std::optional<std::string> currentDirectory, executablePath;
+        std::set<std::string> games;
+        std::string movedTo; // empty: it stays
+    } cases[] = {
+        {"D:\\GAME", launcher, {"D:\\GAME\\duke3d.exe", beside}, ""}, // in both: it wins
+        {"C:\\Windows\\System32", launcher, {beside}, "E:\\MORVA"},
+        {"D:\\EMPTY", launcher, {}, ""},                 // in neither
+        {std::nullopt, launcher, {beside}, "E:\\MORVA"}, // unreadable: holds no game
+        {"D:\\EMPTY", std::nullopt, {beside}, ""},       // the launcher's path cut short
+        {"D:\\EMPTY", "E:\\MorvaLauncher.exe", {"E:\\duke3d.exe"}, "E:\\"}, // drive roots
+        {"C:\\", launcher, {"C:\\duke3d.exe", beside}, ""},
+    };
+    for (const Case& c : cases) {
+        RecordingShell shell;
+        shell.currentDirectoryResult = c.currentDirectory;
+        shell.existingFiles = c.games;
+        ScopedShellOperations installed(shell);
+        enterThePackageFolder(c.executablePath);
+        std::string where = c.currentDirectory.value_or("(unreadable)");
+        EXPECT_EQ(shell.calls,
+                  c.movedTo.empty() ? Calls{} : Calls{call("setCurrentDirectory", c.movedTo)})
+            << where;
+        EXPECT_EQ(appProperties().GetBaseDir(),
+                  baseDirFor(c.movedTo.empty() ? c.currentDirectory.value_or("") : c.movedTo))
+            << where;
+    }
+}
+
 TEST(Profile, StartsWithEmptyNamesAndKeepsWhatIsSet) {
     RecordingShell shell;
     ScopedShellOperations installed(shell);

@@ -53,6 +53,7 @@ public:
     std::optional<std::string> executablePathResult = std::string("D:\\GAME\\MorvaLauncher.exe");
     std::intptr_t shellExecuteResult = 42; // above 32: success
     std::set<std::string> missingFiles;     // answered with ERROR_FILE_NOT_FOUND
+    std::set<std::string> existingFiles;    // what fileExists finds
     int currentDirectoryReads = 0;
     std::vector<ShellCall> calls;
 
@@ -61,6 +62,11 @@ public:
         return currentDirectoryResult;
     }
     std::optional<std::string> executablePath() override { return executablePathResult; }
+    bool fileExists(const std::string& path) override { return existingFiles.count(path) > 0; }
+    void setCurrentDirectory(const std::string& directory) override {
+        calls.push_back(call("setCurrentDirectory", directory));
+        currentDirectoryResult = directory;
+    }
     std::intptr_t shellExecute(const std::string& file, const std::string& parameters) override {
         calls.push_back(shellExecuteCall(file, parameters));
         return missingFiles.count(file) ? seErrorFileNotFound : shellExecuteResult;

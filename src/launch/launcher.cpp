@@ -10,6 +10,22 @@ std::string baseDirFor(const std::string& currentDirectory) {
     return currentDirectory;
 }
 
+void enterThePackageFolder(const std::optional<std::string>& executablePath) {
+    ShellOperations& shell = shellOperations();
+    const std::string game(gameExeName);
+    std::optional<std::string> current = shell.currentDirectory();
+    if (current && shell.fileExists(baseDirFor(*current) + game))
+        return;
+    // A path cut short may name another folder.
+    size_t separator = executablePath ? executablePath->rfind('\\') : std::string::npos;
+    if (separator == std::string::npos)
+        return;
+    // A drive root keeps its backslash: "E:" alone is the drive's own current directory.
+    std::string folder = executablePath->substr(0, separator < 3 ? separator + 1 : separator);
+    if (shell.fileExists(baseDirFor(folder) + game))
+        shell.setCurrentDirectory(folder);
+}
+
 appProperties::appProperties() {
     // Unreadable (too long for the buffer): empty, so a launch names the bare file.
     BaseDir = baseDirFor(shellOperations().currentDirectory().value_or(std::string()));

@@ -2,8 +2,18 @@
 // hands one file to the shell, and the program's launch actions.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <string_view>
+
+// The engine's file name: the main window gives it to the profile, and start-up looks for it.
+inline constexpr std::string_view gameExeName = "duke3d.exe";
+
+// Started where no game is (a Start-menu search starts programs in System32), the launcher
+// moves into its own folder when the game is there, so that the profile, every launch and the
+// link name the package beside it. A current directory holding the game wins; one that cannot
+// be read holds none.
+void enterThePackageFolder(const std::optional<std::string>& executablePath);
 
 // The package's profile. The base directory is the current directory at construction, read
 // once; the names are set by the main window.

@@ -39,6 +39,12 @@ public:
     // may have been cut short.
     virtual std::optional<std::string> executablePath() = 0;
 
+    // Whether a file (not a folder) is there, its path within 260 characters.
+    virtual bool fileExists(const std::string& path) = 0;
+
+    // Makes `directory` the process's current directory; where it cannot, the old one stays.
+    virtual void setCurrentDirectory(const std::string& directory) = 0;
+
     // Opens a file, program or web address through the shell; returns the shell's result
     // (above 32 on success).
     virtual std::intptr_t shellExecute(const std::string& file, const std::string& parameters) = 0;

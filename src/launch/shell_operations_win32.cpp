@@ -51,6 +51,15 @@ std::optional<std::string> Win32ShellOperations::executablePath() {
     return std::string(buffer, length);
 }
 
+bool Win32ShellOperations::fileExists(const std::string& path) {
+    DWORD attributes = GetFileAttributesA(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+void Win32ShellOperations::setCurrentDirectory(const std::string& directory) {
+    SetCurrentDirectoryA(directory.c_str());
+}
+
 std::intptr_t Win32ShellOperations::shellExecute(const std::string& file,
                                                  const std::string& parameters) {
     initializeComOnThisThread();

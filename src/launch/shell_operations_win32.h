@@ -11,6 +11,8 @@ class Win32ShellOperations : public ShellOperations {
 public:
     std::optional<std::string> currentDirectory() override;
     std::optional<std::string> executablePath() override;
+    bool fileExists(const std::string& path) override;
+    void setCurrentDirectory(const std::string& directory) override;
     std::intptr_t shellExecute(const std::string& file, const std::string& parameters) override;
     void messageBox(const std::string& text, const std::string& caption, unsigned flags) override;
     // Unowned here; the windowing layer overrides it with the application's own box.

@@ -1,5 +1,6 @@
 // The program's entry point: the application object, the main window, the message loop.
 #include "about.h"
+#include "launcher.h"
 #include "main.h"
 #include "resource.h"
 #include "windowing/support.h"
@@ -33,6 +34,8 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
         // The title first: a failure in initialising already has it for its box's caption.
         application.setTitle("The Realm of Morva");
         application.initialize(instance, IDI_MORVA);
+        // Before the main window's profile reads the current directory.
+        enterThePackageFolder(application.exeName());
         frmMain = &application.createForm<TfrmMain>();
         frmAbout = &application.createForm<TfrmAbout>();
         application.run();

@@ -9,7 +9,7 @@ TfrmMain* frmMain = nullptr;
 
 TfrmMain::TfrmMain() : built_((build(mainLayout<TfrmMain>, *this), true)) {
     Properties.SetShortcutName("The Realm of Morva");
-    Properties.SetGameExe("duke3d.exe");
+    Properties.SetGameExe(std::string(gameExeName));
     Properties.SetSetupExe("setup.exe");
     Properties.SetReadmeFile("Morva.txt");
 }
