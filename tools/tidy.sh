@@ -41,19 +41,36 @@ fi
 # Our headers only; the C and C++ libraries and the Windows headers are system headers.
 header_filter="^$root/(src|resources)/"
 
-log=$(mktemp)
-trap 'rm -f "$log"' EXIT
-# clang-tidy, without the per-file counts of warnings it suppressed in system headers.
+logs=$(mktemp -d)
+trap 'rm -rf "$logs"' EXIT
+jobs=$(nproc 2>/dev/null || echo 1)
+# clang-tidy with the options in $options over each file given, as many at once as there are
+# processors, each with a log of its own; printed in order, without the per-file counts of
+# warnings it suppressed in system headers.
 tidy() {
-    result=0
-    clang-tidy --quiet --header-filter="$header_filter" "$@" >"$log" 2>&1 || result=1
-    grep -v '^[0-9]* warnings\{0,1\}\( and [0-9]* errors\{0,1\}\)\{0,1\} generated\.$' "$log" || true
+    result=0 count=0
+    for file; do
+        count=$((count + 1))
+        # shellcheck disable=SC2086 # the options are words
+        { clang-tidy --quiet --header-filter="$header_filter" $options "$file" \
+            >"$logs/$count.log" 2>&1 || : >"$logs/$count.failed"; } &
+        [ $((count % jobs)) -ne 0 ] || wait
+    done
+    wait
+    for log in $(seq 1 "$count"); do
+        grep -v '^[0-9]* warnings\{0,1\}\( and [0-9]* errors\{0,1\}\)\{0,1\} generated\.$' \
+            "$logs/$log.log" || true
+        [ ! -f "$logs/$log.failed" ] || result=1
+    done
+    rm -f "$logs"/*
     return $result
 }
 
 status=0
 if [ -n "$host_sources" ]; then
-    tidy -p build/host $host_sources || status=1
+    options="-p build/host"
+    # shellcheck disable=SC2086 # one source a word
+    tidy $host_sources || status=1
 fi
 
 if [ -n "$windows_sources" ]; then
@@ -63,16 +80,17 @@ if [ -n "$windows_sources" ]; then
     # format g++ is told to write (-fno-fat-lto-objects).
     gcc_dir=$(ls -d /usr/lib/gcc/x86_64-w64-mingw32/*-posix | sort -V | tail -n 1)
     cxx="$gcc_dir/include/c++"
-    tidy -p build/windows \
-        --extra-arg=--target=x86_64-w64-mingw32 \
-        --extra-arg=--sysroot=/usr/x86_64-w64-mingw32 \
-        --extra-arg=-nostdinc++ \
-        --extra-arg=-isystem"$cxx" \
-        --extra-arg=-isystem"$cxx/x86_64-w64-mingw32" \
-        --extra-arg=-isystem"$cxx/backward" \
-        --extra-arg=-Wno-unknown-warning-option \
-        --extra-arg=-Wno-ignored-optimization-argument \
-        $windows_sources || status=1
+    options="-p build/windows
+        --extra-arg=--target=x86_64-w64-mingw32
+        --extra-arg=--sysroot=/usr/x86_64-w64-mingw32
+        --extra-arg=-nostdinc++
+        --extra-arg=-isystem$cxx
+        --extra-arg=-isystem$cxx/x86_64-w64-mingw32
+        --extra-arg=-isystem$cxx/backward
+        --extra-arg=-Wno-unknown-warning-option
+        --extra-arg=-Wno-ignored-optimization-argument"
+    # shellcheck disable=SC2086 # one source a word
+    tidy $windows_sources || status=1
 fi
 
 [ $status -eq 0 ] && echo "clang-tidy: no findings"
