@@ -302,17 +302,23 @@ bool waitUntil(const std::function<bool()>& condition, std::chrono::milliseconds
     while (!condition()) {
         if (std::chrono::steady_clock::now() >= deadline)
             return false;
-        if (between) {
+        if (between)
             between();
-            continue;
-        }
-        MSG message;
-        while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
-            TranslateMessage(&message);
-            DispatchMessageA(&message);
-        }
-        MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
+        else
+            dispatchPending();
     }
+    return true;
+}
+
+bool dispatchPending() {
+    MSG message;
+    while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+        if (message.message == WM_QUIT)
+            return false;
+        TranslateMessage(&message);
+        DispatchMessageA(&message);
+    }
+    MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
     return true;
 }
 

@@ -145,6 +145,10 @@ bool waitUntil(const std::function<bool()>& condition,
                std::chrono::milliseconds timeout = std::chrono::seconds(5),
                const std::function<void()>& between = {});
 
+// Dispatches this thread's pending messages, as a program's loop does, then waits up to 10 ms
+// for more; false when a quit message came, which ends a loop and is not dispatched.
+bool dispatchPending();
+
 // Dispatches this thread's messages for `duration`: for what must not happen, where nothing
 // can be waited for.
 void pumpMessages(std::chrono::milliseconds duration);

@@ -4,9 +4,6 @@
 
 #include "shell_operations.h"
 
-// COM for the calling thread, apartment-threaded, started at the first call and kept.
-void initializeComOnThisThread();
-
 class Win32ShellOperations : public ShellOperations {
 public:
     std::optional<std::string> currentDirectory() override;

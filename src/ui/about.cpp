@@ -5,7 +5,7 @@
 
 TfrmAbout* frmAbout = nullptr;
 
-TfrmAbout::TfrmAbout() { build(aboutLayout<TfrmAbout>, *this); }
+TfrmAbout::TfrmAbout() : Form(aboutLayout) {}
 
 void TfrmAbout::lblLink2URLClick() {
     msShell launcher;

@@ -23,32 +23,43 @@ struct FontLayout {
     int pointSize = 0;
 };
 
-template <class Form> using Handler = void (Form::*)();
+class Form;
+// A form's handler, named by its layout: a member of the form's own class, taken as one of Form's
+// (`handler<&TfrmMain::btnExitClick>`), so that one row type serves every form.
+using Handler = void (Form::*)();
+template <auto member> inline constexpr Handler handler = static_cast<Handler>(member);
 
-template <class Form> struct ControlLayout {
+// The glyph button's picture beside its caption, and the inset of its focus rectangle.
+struct GlyphLayout {
+    int size = 0, spacing = 0, focusInset = 0;
+};
+
+// One control's design: the row a form reads wherever it needs it.
+struct ControlLayout {
     std::string_view name;
     ControlKind kind;
     int left, top, width, height; // labels size themselves to their caption
     std::string_view caption;     // a picture's is never drawn: it names it for screen readers
     int tabOrder = -1;            // -1: never takes the focus
-    Handler<Form> onClick = nullptr;
-    Handler<Form> onDblClick = nullptr;
-    Handler<Form> onMouseMove = nullptr;
+    Handler onClick = nullptr;
+    Handler onDblClick = nullptr;
+    Handler onMouseMove = nullptr;
     int image = 0; // resource id: the picture's bitmap or icon, the glyph button's glyph
     FontLayout font{};
     bool handCursor = false;
     bool isDefault = false;
     bool isCancel = false;
     ModalResult modalResult = ModalResult::none;
+    GlyphLayout glyph{};
 };
 
-template <class Form> struct MenuItemLayout {
+struct MenuItemLayout {
     std::string_view name;
     std::string_view caption;
-    Handler<Form> onClick = nullptr;
+    Handler onClick = nullptr;
 };
 
-template <class Form> struct FormLayout {
+struct FormLayout {
     std::string_view className;
     std::string_view caption;
     Border border;
@@ -56,11 +67,11 @@ template <class Form> struct FormLayout {
     FontLayout font;
     int clientWidth, clientHeight; // below the menu bar
     int icon = 0;                  // resource id, 0: none
-    std::span<const MenuItemLayout<Form>> menu{};
-    std::span<const ControlLayout<Form>> controls;
+    std::span<const MenuItemLayout> menu{};
+    std::span<const ControlLayout> controls;
     std::string_view activeControl{}; // initially active control, empty: none
-    Handler<Form> onActivate = nullptr;
-    Handler<Form> onMouseMove = nullptr;
+    Handler onActivate = nullptr;
+    Handler onMouseMove = nullptr;
 };
 
 // The height of "0" in the 8-point window font at 96 pixels per inch: the unit layouts are

@@ -7,7 +7,7 @@
 
 TfrmMain* frmMain = nullptr;
 
-TfrmMain::TfrmMain() : built_((build(mainLayout<TfrmMain>, *this), true)) {
+TfrmMain::TfrmMain() : Form(mainLayout) {
     Properties.SetShortcutName("The Realm of Morva");
     Properties.SetGameExe(std::string(gameExeName));
     Properties.SetSetupExe("setup.exe");

@@ -24,9 +24,8 @@ public:
     const appProperties& profile() const { return Properties; }
 
 private:
-    // The window and its controls are built first; then the profile, which reads the current
-    // directory. Destroyed the other way round.
-    bool built_;
+    // Built after the window and its controls (the base), as it reads the current directory;
+    // destroyed before them.
     appProperties Properties;
 };
 

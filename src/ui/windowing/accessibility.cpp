@@ -4,7 +4,7 @@
 // it is asked, so it follows the controls wherever the layout puts them.
 #include "windowing/support.h"
 
-#include "shell_operations_win32.h"
+#include "com.h"
 
 #include <oleacc.h>
 
@@ -12,11 +12,12 @@
 #include <array>
 #include <climits>
 #include <cstdlib>
-#include <functional>
 #include <string>
 #include <vector>
 
 namespace {
+
+using Order = std::vector<Control*>;
 
 VARIANT childVariant(long id) {
     VARIANT v{};
@@ -25,34 +26,33 @@ VARIANT childVariant(long id) {
     return v;
 }
 
+VARIANT self() {
+    return childVariant(CHILDID_SELF);
+}
+
 // The handler a windowless control's default action runs: its click, else its double-click.
-const std::function<void()>* defaultHandler(const Control& control) {
+Handler defaultHandler(const Control& control) {
     if (control.window)
         return nullptr;
-    if (control.onClick)
-        return &control.onClick;
-    if (control.onDblClick)
-        return &control.onDblClick;
-    return nullptr;
+    return control.row.onClick ? control.row.onClick : control.row.onDblClick;
 }
 
 bool isLink(const Control& control) {
-    return control.kind == ControlKind::label && control.onClick;
+    return control.row.kind == ControlKind::label && control.row.onClick;
 }
 
 // Verbs as Microsoft's DefaultAction property names them; a link's is "Jump".
 const wchar_t* defaultVerb(const Control& control) {
-    const std::function<void()>* handler = defaultHandler(control);
-    if (!handler)
+    if (!defaultHandler(control))
         return nullptr;
-    if (handler == &control.onDblClick)
+    if (!control.row.onClick)
         return L"Double Click";
     return isLink(control) ? L"Jump" : L"Click";
 }
 
 // What a reader hears for a windowless control: its caption without the "&" that marks an
 // accelerator ("&&" is one literal "&") and without trailing spaces.
-std::string accessibleName(const std::string& caption) {
+std::string accessibleName(std::string_view caption) {
     std::string name;
     for (size_t i = 0; i < caption.size(); ++i) {
         if (caption[i] == '&' && ++i == caption.size())
@@ -71,11 +71,42 @@ BSTR toBstr(const std::string& text) {
     return SysAllocStringLen(wide.data(), static_cast<UINT>(length));
 }
 
-UniqueCom<IAccessible> standardObject(HWND window, LONG objectId) {
-    void* object = nullptr;
-    AccessibleObjectFromWindow(window, static_cast<DWORD>(objectId), __uuidof(IAccessible),
-                               &object);
-    return UniqueCom<IAccessible>(static_cast<IAccessible*>(object));
+HRESULT windowObject(HWND window, IDispatch** object) {
+    return AccessibleObjectFromWindow(window, static_cast<DWORD>(OBJID_WINDOW), __uuidof(IDispatch),
+                                      reinterpret_cast<void**>(object));
+}
+
+// The buttons in tab order (those without one after them), then the windowless controls top to
+// bottom, left to right.
+Order readingOrder(const Form& form) {
+    Order order;
+    for (const auto& control : form.controls())
+        order.push_back(control.get());
+    auto key = [](const Control* c) {
+        if (c->window)
+            return std::array<long, 3>{0, c->row.tabOrder < 0 ? LONG_MAX : c->row.tabOrder, 0};
+        return std::array<long, 3>{1, c->bounds.top, c->bounds.left};
+    };
+    std::stable_sort(order.begin(), order.end(),
+                     [&](const Control* a, const Control* b) { return key(a) < key(b); });
+    return order;
+}
+
+// A child as a VARIANT: a button's standard object, or a simple element's id.
+HRESULT child(const Control* control, const Order& order, VARIANT* out) {
+    if (control->window) {
+        out->vt = VT_DISPATCH;
+        return windowObject(control->window.get(), &out->pdispVal);
+    }
+    auto at = std::find(order.begin(), order.end(), control);
+    *out = childVariant(static_cast<long>(at - order.begin()) + 1);
+    return S_OK;
+}
+
+// A button's question to its own standard object, about itself.
+template <class... Args>
+auto asking(HRESULT (STDMETHODCALLTYPE IAccessible::*method)(VARIANT, Args...), Args... args) {
+    return [=](IAccessible* button) { return (button->*method)(self(), args...); };
 }
 
 } // namespace
@@ -123,39 +154,30 @@ public:
 
     HRESULT STDMETHODCALLTYPE get_accParent(IDispatch** parent) override {
         *parent = nullptr;
-        return with(self(), [&](Control*) {
-            return AccessibleObjectFromWindow(form_->handle(), static_cast<DWORD>(OBJID_WINDOW),
-                                              __uuidof(IDispatch),
-                                              reinterpret_cast<void**>(parent));
-        });
+        return with(self(),
+                    [&](Control*, const Order&) { return windowObject(form_->handle(), parent); });
     }
     HRESULT STDMETHODCALLTYPE get_accChildCount(long* count) override {
-        return with(self(), [&](Control*) {
-            *count = static_cast<long>(order_.size());
+        return with(self(), [&](Control*, const Order& order) {
+            *count = static_cast<long>(order.size());
             return S_OK;
         });
     }
     HRESULT STDMETHODCALLTYPE get_accChild(VARIANT id, IDispatch** child) override {
         *child = nullptr;
-        return with(id, [&](Control* control) -> HRESULT {
+        return with(id, [&](Control* control, const Order&) -> HRESULT {
             if (!control)
                 return E_INVALIDARG;
             if (!control->window)
                 return S_FALSE; // a simple element: its parent answers for it
-            return AccessibleObjectFromWindow(control->window.get(),
-                                              static_cast<DWORD>(OBJID_WINDOW), __uuidof(IDispatch),
-                                              reinterpret_cast<void**>(child));
+            return windowObject(control->window.get(), child);
         });
     }
     HRESULT STDMETHODCALLTYPE get_accName(VARIANT id, BSTR* name) override {
         *name = nullptr;
-        return with(id, [&](Control* control) -> HRESULT {
-            if (control && control->window)
-                return forward(*control, [&](IAccessible* button, VARIANT itself) {
-                    return button->get_accName(itself, name);
-                });
+        return answer(id, asking(&IAccessible::get_accName, name), [&](Control* control) {
             if (control) {
-                *name = toBstr(accessibleName(control->caption));
+                *name = toBstr(accessibleName(control->row.caption));
             } else {
                 std::wstring text(static_cast<size_t>(GetWindowTextLengthW(form_->handle())) + 1,
                                   L'\0');
@@ -174,27 +196,19 @@ public:
     }
     HRESULT STDMETHODCALLTYPE get_accRole(VARIANT id, VARIANT* role) override {
         role->vt = VT_EMPTY;
-        return with(id, [&](Control* control) -> HRESULT {
-            if (control && control->window)
-                return forward(*control, [&](IAccessible* button, VARIANT itself) {
-                    return button->get_accRole(itself, role);
-                });
+        return answer(id, asking(&IAccessible::get_accRole, role), [&](Control* control) {
             long value = ROLE_SYSTEM_CLIENT;
             if (control)
-                value = control->kind == ControlKind::picture ? ROLE_SYSTEM_GRAPHIC
-                        : isLink(*control)                    ? ROLE_SYSTEM_LINK
-                                                              : ROLE_SYSTEM_STATICTEXT;
+                value = control->row.kind == ControlKind::picture ? ROLE_SYSTEM_GRAPHIC
+                        : isLink(*control)                        ? ROLE_SYSTEM_LINK
+                                                                  : ROLE_SYSTEM_STATICTEXT;
             *role = childVariant(value);
             return S_OK;
         });
     }
     HRESULT STDMETHODCALLTYPE get_accState(VARIANT id, VARIANT* state) override {
         state->vt = VT_EMPTY;
-        return with(id, [&](Control* control) -> HRESULT {
-            if (control && control->window)
-                return forward(*control, [&](IAccessible* button, VARIANT itself) {
-                    return button->get_accState(itself, state);
-                });
+        return answer(id, asking(&IAccessible::get_accState, state), [&](Control* control) {
             HWND window = form_->handle();
             long value = IsWindowVisible(window) ? 0 : STATE_SYSTEM_INVISIBLE;
             if (!IsWindowEnabled(window))
@@ -213,61 +227,54 @@ public:
     HRESULT STDMETHODCALLTYPE get_accHelpTopic(BSTR* file, VARIANT id, long* topic) override {
         *file = nullptr;
         *topic = -1;
-        return with(id, [](Control*) { return DISP_E_MEMBERNOTFOUND; });
+        return with(id, [](Control*, const Order&) { return DISP_E_MEMBERNOTFOUND; });
     }
     HRESULT STDMETHODCALLTYPE get_accKeyboardShortcut(VARIANT id, BSTR* shortcut) override {
         return buttonText(id, shortcut, &IAccessible::get_accKeyboardShortcut);
     }
     HRESULT STDMETHODCALLTYPE get_accFocus(VARIANT* focus) override {
         focus->vt = VT_EMPTY;
-        return with(self(), [&](Control*) -> HRESULT {
+        return with(self(), [&](Control*, const Order& order) -> HRESULT {
             HWND focused = GetFocus();
             if (focused == form_->handle()) {
-                *focus = childVariant(CHILDID_SELF);
+                *focus = self();
                 return S_OK;
             }
-            for (Control* control : order_)
+            for (Control* control : order)
                 if (control->window && control->window.get() == focused)
-                    return child(control, focus);
+                    return child(control, order, focus);
             return S_FALSE;
         });
     }
     HRESULT STDMETHODCALLTYPE get_accSelection(VARIANT* selection) override {
         selection->vt = VT_EMPTY;
-        return with(self(), [](Control*) { return DISP_E_MEMBERNOTFOUND; });
+        return with(self(), [](Control*, const Order&) { return DISP_E_MEMBERNOTFOUND; });
     }
     HRESULT STDMETHODCALLTYPE get_accDefaultAction(VARIANT id, BSTR* action) override {
         *action = nullptr;
-        return with(id, [&](Control* control) -> HRESULT {
-            if (control && control->window)
-                return forward(*control, [&](IAccessible* button, VARIANT itself) {
-                    return button->get_accDefaultAction(itself, action);
-                });
-            const wchar_t* verb = control ? defaultVerb(*control) : nullptr;
-            if (!verb)
-                return DISP_E_MEMBERNOTFOUND;
-            *action = SysAllocString(verb);
-            return *action ? S_OK : E_OUTOFMEMORY;
-        });
+        return answer(id, asking(&IAccessible::get_accDefaultAction, action),
+                      [&](Control* control) -> HRESULT {
+                          const wchar_t* verb = control ? defaultVerb(*control) : nullptr;
+                          if (!verb)
+                              return DISP_E_MEMBERNOTFOUND;
+                          *action = SysAllocString(verb);
+                          return *action ? S_OK : E_OUTOFMEMORY;
+                      });
     }
     HRESULT STDMETHODCALLTYPE accSelect(long flags, VARIANT id) override {
-        return with(id, [&](Control* control) -> HRESULT {
-            if (!control || !control->window)
-                return DISP_E_MEMBERNOTFOUND; // nothing windowless takes the focus
-            return forward(*control, [&](IAccessible* button, VARIANT itself) {
-                return button->accSelect(flags, itself);
-            });
-        });
+        // Nothing windowless takes the focus.
+        return answer(
+            id, [&](IAccessible* button) { return button->accSelect(flags, self()); },
+            [](Control*) { return DISP_E_MEMBERNOTFOUND; });
     }
     HRESULT STDMETHODCALLTYPE accLocation(long* left, long* top, long* width, long* height,
                                           VARIANT id) override {
-        return with(id, [&](Control* control) {
+        return with(id, [&](Control* control, const Order&) {
             RECT r{};
-            if (control) {
+            if (control)
                 r = clientRect(*control);
-            } else {
+            else
                 GetClientRect(form_->handle(), &r);
-            }
             // Screen pixels: the program is DPI aware, so they are the physical ones.
             MapWindowPoints(form_->handle(), nullptr, reinterpret_cast<POINT*>(&r), 2);
             *left = r.left;
@@ -279,23 +286,23 @@ public:
     }
     HRESULT STDMETHODCALLTYPE accNavigate(long direction, VARIANT start, VARIANT* end) override {
         end->vt = VT_EMPTY;
-        return with(start, [&](Control* from) -> HRESULT {
-            auto at = std::find(order_.begin(), order_.end(), from);
+        return with(start, [&](Control* from, const Order& order) -> HRESULT {
+            auto at = std::find(order.begin(), order.end(), from);
             Control* to = nullptr;
             switch (direction) {
             case NAVDIR_FIRSTCHILD:
             case NAVDIR_LASTCHILD:
                 if (from)
                     return E_INVALIDARG; // a simple element has no children
-                if (!order_.empty())
-                    to = direction == NAVDIR_FIRSTCHILD ? order_.front() : order_.back();
+                if (!order.empty())
+                    to = direction == NAVDIR_FIRSTCHILD ? order.front() : order.back();
                 break;
             case NAVDIR_NEXT:
-                if (from && at + 1 != order_.end())
+                if (from && at + 1 != order.end())
                     to = *(at + 1);
                 break;
             case NAVDIR_PREVIOUS:
-                if (from && at != order_.begin())
+                if (from && at != order.begin())
                     to = *(at - 1);
                 break;
             case NAVDIR_UP:
@@ -303,17 +310,17 @@ public:
             case NAVDIR_LEFT:
             case NAVDIR_RIGHT:
                 if (from)
-                    to = nearestBeyond(*from, direction);
+                    to = nearestBeyond(*from, direction, order);
                 break;
             default:
                 return E_INVALIDARG;
             }
-            return to ? child(to, end) : S_FALSE;
+            return to ? child(to, order, end) : S_FALSE;
         });
     }
     HRESULT STDMETHODCALLTYPE accHitTest(long x, long y, VARIANT* hit) override {
         hit->vt = VT_EMPTY;
-        return with(self(), [&](Control*) -> HRESULT {
+        return with(self(), [&](Control*, const Order& order) -> HRESULT {
             HWND window = form_->handle();
             POINT point{x, y};
             ScreenToClient(window, &point);
@@ -324,22 +331,18 @@ public:
             // A button lies above whatever the form paints under it.
             HWND under = ChildWindowFromPointEx(window, point, CWP_SKIPINVISIBLE);
             Control* found = form_->controlAt(point);
-            for (Control* control : order_)
+            for (Control* control : order)
                 if (under != window && control->window.get() == under)
                     found = control;
             if (!found) {
-                *hit = childVariant(CHILDID_SELF);
+                *hit = self();
                 return S_OK;
             }
-            return child(found, hit);
+            return child(found, order, hit);
         });
     }
     HRESULT STDMETHODCALLTYPE accDoDefaultAction(VARIANT id) override {
-        return with(id, [&](Control* control) -> HRESULT {
-            if (control && control->window)
-                return forward(*control, [&](IAccessible* button, VARIANT itself) {
-                    return button->accDoDefaultAction(itself);
-                });
+        return answer(id, asking(&IAccessible::accDoDefaultAction), [&](Control* control) {
             if (!control || !defaultHandler(*control))
                 return DISP_E_MEMBERNOTFOUND;
             // A window a modal dialog or box has disabled takes no input, a reader's neither.
@@ -364,68 +367,40 @@ protected:
     ~FormAccessible() = default; // the last Release deletes it
 
 private:
-    static VARIANT self() { return childVariant(CHILDID_SELF); }
-
     // Runs `body` with the control `id` names (null: the client area itself) and the reading
-    // order in order_. Nothing thrown leaves; an error once the window is gone.
+    // order. Nothing thrown leaves; an error once the window is gone.
     template <class Body> HRESULT with(const VARIANT& id, Body&& body) noexcept {
         if (!form_)
             return RPC_E_DISCONNECTED;
         try {
-            readingOrder();
-            if (id.vt != VT_I4 || id.lVal < 0 || id.lVal > static_cast<long>(order_.size()))
+            Order order = readingOrder(*form_);
+            if (id.vt != VT_I4 || id.lVal < 0 || id.lVal > static_cast<long>(order.size()))
                 return E_INVALIDARG;
-            return body(id.lVal == CHILDID_SELF ? nullptr : order_[id.lVal - 1]);
+            return body(id.lVal == CHILDID_SELF ? nullptr : order[id.lVal - 1], order);
         } catch (...) {
             return E_OUTOFMEMORY;
         }
     }
 
-    // The buttons in tab order (those without one after them), then the windowless controls
-    // top to bottom, left to right.
-    void readingOrder() {
-        order_.clear();
-        for (const auto& control : form_->controls())
-            order_.push_back(control.get());
-        auto key = [](const Control* c) {
-            if (c->window)
-                return std::array<long, 3>{0, c->tabOrder < 0 ? LONG_MAX : c->tabOrder, 0};
-            return std::array<long, 3>{1, c->bounds.top, c->bounds.left};
-        };
-        std::stable_sort(order_.begin(), order_.end(),
-                         [&](const Control* a, const Control* b) { return key(a) < key(b); });
-    }
-
-    // A child as a VARIANT: a button's standard object, or a simple element's id.
-    HRESULT child(Control* control, VARIANT* out) const {
-        if (control->window) {
-            out->vt = VT_DISPATCH;
-            return AccessibleObjectFromWindow(control->window.get(),
-                                              static_cast<DWORD>(OBJID_WINDOW), __uuidof(IDispatch),
-                                              reinterpret_cast<void**>(&out->pdispVal));
-        }
-        auto at = std::find(order_.begin(), order_.end(), control);
-        *out = childVariant(static_cast<long>(at - order_.begin()) + 1);
-        return S_OK;
-    }
-
-    // A button answers for itself: its standard object, asked about itself.
-    template <class Call> static HRESULT forward(const Control& button, Call&& call) {
-        UniqueCom<IAccessible> object = standardObject(button.window.get(), OBJID_CLIENT);
-        return object ? call(object.get(), self()) : E_FAIL;
+    // The one place that decides who answers: a button answers for itself, its standard object
+    // asked `ask`; `own` answers for the client area (null) and the windowless controls.
+    template <class Ask, class Own> HRESULT answer(const VARIANT& id, Ask&& ask, Own&& own) {
+        return with(id, [&](Control* control, const Order&) -> HRESULT {
+            if (!control || !control->window)
+                return own(control);
+            void* button = nullptr;
+            AccessibleObjectFromWindow(control->window.get(), static_cast<DWORD>(OBJID_CLIENT),
+                                       __uuidof(IAccessible), &button);
+            UniqueCom<IAccessible> object(static_cast<IAccessible*>(button));
+            return object ? ask(object.get()) : E_FAIL;
+        });
     }
 
     // A text only the buttons have.
     HRESULT buttonText(const VARIANT& id, BSTR* text,
                        HRESULT (STDMETHODCALLTYPE IAccessible::*get)(VARIANT, BSTR*)) {
         *text = nullptr;
-        return with(id, [&](Control* control) -> HRESULT {
-            if (!control || !control->window)
-                return DISP_E_MEMBERNOTFOUND;
-            return forward(*control, [&](IAccessible* button, VARIANT itself) {
-                return (button->*get)(itself, text);
-            });
-        });
+        return answer(id, asking(get, text), [](Control*) { return DISP_E_MEMBERNOTFOUND; });
     }
 
     RECT clientRect(const Control& control) const {
@@ -438,11 +413,11 @@ private:
     }
 
     // The control nearest to `from` among those wholly beyond the side the direction names.
-    Control* nearestBeyond(const Control& from, long direction) const {
+    Control* nearestBeyond(const Control& from, long direction, const Order& order) const {
         RECT a = clientRect(from);
         Control* nearest = nullptr;
         long best = LONG_MAX;
-        for (Control* control : order_) {
+        for (Control* control : order) {
             RECT b = clientRect(*control);
             bool vertical = direction == NAVDIR_UP || direction == NAVDIR_DOWN;
             long gap = direction == NAVDIR_UP     ? a.top - b.bottom
@@ -464,7 +439,6 @@ private:
     }
 
     Form* form_; // null once the window is gone
-    std::vector<Control*> order_;
     ULONG references_ = 1;
 };
 
@@ -479,16 +453,14 @@ LRESULT Accessibility::getObject(WPARAM flags, LPARAM objectId) {
         return 0;
     initializeComOnThisThread();
     if (!object_)
-        object_ = new FormAccessible(form_);
-    return LresultFromObject(__uuidof(IAccessible), flags, object_);
+        object_.reset(new FormAccessible(form_)); // its first reference
+    return LresultFromObject(__uuidof(IAccessible), flags, object_.get());
 }
 
 void Accessibility::runDefaultAction(WPARAM control) {
     const auto& controls = form_.controls();
-    if (control >= controls.size())
-        return;
-    if (const std::function<void()>* handler = defaultHandler(*controls[control]))
-        (*handler)();
+    if (control < controls.size())
+        form_.run(defaultHandler(*controls[control]));
 }
 
 void Accessibility::disconnect() {
@@ -497,7 +469,6 @@ void Accessibility::disconnect() {
     object_->disconnect();
     // Readers in other processes hold proxies: cut them off too ("Handling the WM_GETOBJECT
     // Message" asks for this when the window is destroyed).
-    CoDisconnectObject(object_, 0);
-    object_->Release();
-    object_ = nullptr;
+    CoDisconnectObject(object_.get(), 0);
+    object_.reset();
 }

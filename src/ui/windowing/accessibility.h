@@ -5,6 +5,8 @@
 // would tell a reader about.
 #pragma once
 
+#include "windowing/owners.h"
+
 #include <windows.h>
 
 class Form;
@@ -30,5 +32,5 @@ public:
 
 private:
     Form& form_;
-    FormAccessible* object_ = nullptr; // our own reference
+    UniqueCom<FormAccessible> object_; // our own reference
 };

@@ -18,6 +18,18 @@ Application* currentApplication = nullptr;
 // Posted to the application's window when it leaves the minimised state.
 constexpr UINT restoredMessage = WM_APP;
 
+// The show command the starting program gave, read once; nothing when it gave none.
+std::optional<int> startupShowCommand() {
+    static const std::optional<int> command = [] {
+        STARTUPINFOA startup{};
+        startup.cb = sizeof startup;
+        GetStartupInfoA(&startup);
+        return (startup.dwFlags & STARTF_USESHOWWINDOW) ? std::optional<int>(startup.wShowWindow)
+                                                        : std::nullopt;
+    }();
+    return command;
+}
+
 } // namespace
 
 Application::Application() {
@@ -92,14 +104,10 @@ void Application::formCreated(Form& form) {
 }
 
 void Application::run() {
-    STARTUPINFOA startup{};
-    startup.cb = sizeof startup;
-    GetStartupInfoA(&startup);
-    start((startup.dwFlags & STARTF_USESHOWWINDOW) ? startup.wShowWindow : SW_SHOWNORMAL);
+    start(startupShowCommand().value_or(SW_SHOWNORMAL));
     MSG message;
     while (GetMessageA(&message, nullptr, 0, 0) > 0)
         dispatch(message);
-    terminated_ = true;
 }
 
 void Application::start(int showCommand) {
@@ -110,10 +118,7 @@ void Application::start(int showCommand) {
     // starting program gave one (ShowWindow documentation): it is taken here, on purpose, by
     // this window, pinned at zero size, so that neither a form nor a later box inherits it. The
     // command named is then applied to each.
-    STARTUPINFOA startup{};
-    startup.cb = sizeof startup;
-    GetStartupInfoA(&startup);
-    ShowWindow(handle(), (startup.dwFlags & STARTF_USESHOWWINDOW) ? SW_SHOWDEFAULT : SW_SHOWNA);
+    ShowWindow(handle(), startupShowCommand() ? SW_SHOWDEFAULT : SW_SHOWNA);
     if (showCommand == SW_SHOWMINNOACTIVE) {
         // Minimised: only the taskbar button; the main window comes with the first restore.
         hiddenByMinimize_ = {main};
@@ -123,18 +128,6 @@ void Application::start(int showCommand) {
     ShowWindow(handle(), SW_SHOWNOACTIVATE);
     ShowWindow(main, showCommand == SW_SHOWMAXIMIZED ? SW_SHOWMAXIMIZED : SW_SHOWNORMAL);
     SetForegroundWindow(main);
-}
-
-bool Application::processMessages() {
-    MSG message;
-    while (!terminated_ && PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
-        if (message.message == WM_QUIT) {
-            terminated_ = true;
-            break;
-        }
-        dispatch(message);
-    }
-    return !terminated_;
 }
 
 void Application::terminate() {
@@ -150,7 +143,23 @@ void Application::dispatch(MSG& message) {
     });
 }
 
-std::vector<HWND> Application::disableOtherWindows(HWND except) {
+bool Application::dispatchUntil(const std::function<bool()>& done) {
+    while (!done()) {
+        MSG message;
+        BOOL got = GetMessageA(&message, nullptr, 0, 0);
+        if (got <= 0) {
+            if (got == 0)
+                PostQuitMessage(static_cast<int>(message.wParam));
+            return false;
+        }
+        dispatch(message);
+    }
+    return true;
+}
+
+void Application::runModal(HWND except, const std::function<void()>& run,
+                           const std::function<void()>& afterEnabling) {
+    HWND previousActive = GetActiveWindow();
     struct Search {
         HWND except;
         std::vector<HWND> found;
@@ -159,28 +168,32 @@ std::vector<HWND> Application::disableOtherWindows(HWND except) {
         GetCurrentThreadId(),
         [](HWND window, LPARAM context) -> BOOL {
             auto* search = reinterpret_cast<Search*>(context);
-            if (window != search->except && IsWindowVisible(window) && IsWindowEnabled(window))
-                search->found.push_back(window);
-            return TRUE;
+            BOOL more = FALSE;
+            guarded([&] {
+                if (window != search->except && IsWindowVisible(window) && IsWindowEnabled(window))
+                    search->found.push_back(window);
+                more = TRUE;
+            });
+            return more;
         },
         reinterpret_cast<LPARAM>(&search));
     for (HWND window : search.found)
         EnableWindow(window, FALSE);
-    return search.found;
+    run();
+    for (HWND window : search.found)
+        EnableWindow(window, TRUE);
+    if (afterEnabling)
+        afterEnabling();
+    if (previousActive && IsWindow(previousActive))
+        SetActiveWindow(previousActive);
 }
 
 void Application::messageBox(const std::string& text, const std::string& caption, unsigned flags) {
-    HWND previousActive = GetActiveWindow();
     // The box disables and enables its owner, this window, itself, so one window of ours stays
     // enabled at every moment: with all of them disabled Windows activates another program, and
     // SetActiveWindow cannot bring a program back from the background (EnableWindow, DialogBox
-    // and SetActiveWindow documentation).
-    std::vector<HWND> disabled = disableOtherWindows(handle());
-    MessageBoxA(handle(), text.c_str(), caption.c_str(), flags);
-    for (HWND window : disabled)
-        EnableWindow(window, TRUE);
-    if (previousActive && IsWindow(previousActive))
-        SetActiveWindow(previousActive);
+    // and SetActiveWindow documentation). The others are enabled once it has closed.
+    runModal(handle(), [&] { MessageBoxA(handle(), text.c_str(), caption.c_str(), flags); });
 }
 
 void Application::showException(const std::exception& error) {
@@ -192,8 +205,7 @@ std::optional<std::string> Application::exeName() const {
 }
 
 void Application::minimize() {
-    // The forms go first, so that minimising activates none of them.
-    hideForms();
+    // The forms follow in WM_SIZE, before the system activates another window.
     ShowWindow(handle(), SW_MINIMIZE);
 }
 
@@ -270,39 +282,19 @@ LRESULT CALLBACK Application::windowProc(HWND window, UINT message, WPARAM wPara
 }
 
 LRESULT Application::handleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
-    HWND window = handle();
     if (message == taskbarButtonCreated_ && message != 0) {
         shapeTaskbarButton();
         return 0;
     }
     switch (message) {
-    case WM_SYSCOMMAND:
-        // The taskbar button's commands arrive here.
-        if ((wParam & 0xFFF0) == SC_CLOSE) {
-            if (mainForm_)
-                mainForm_->close();
-            return 0;
-        }
-        break;
-    case WM_CLOSE:
-        if (mainForm_)
-            mainForm_->close();
+    case WM_CLOSE: // also the taskbar button's Close, made WM_CLOSE by DefWindowProc
+        onClose();
         return 0;
     case WM_SIZE:
-        // The forms follow this window's state, whatever changed it: the taskbar, the main
-        // window's minimise button, or another program's ShowWindow. Restored, they come back
-        // once the restore has also activated this window, so the activation reaches a form once.
-        if (wParam == SIZE_MINIMIZED) {
-            hideForms();
-            // The taskbar asks for a new picture, of the window as it was left.
-            DwmInvalidateIconicBitmaps(handle());
-        } else if ((wParam == SIZE_RESTORED || wParam == SIZE_MAXIMIZED) &&
-                   !hiddenByMinimize_.empty())
-            PostMessageA(handle(), restoredMessage, 0, 0);
+        onSize(wParam);
         return 0;
     case restoredMessage:
-        if (!IsIconic(handle()))
-            showForms();
+        onRestored();
         return 0;
     case WM_WINDOWPOSCHANGING: {
         // Zero-sized in every state, maximised by a start-up command too.
@@ -312,29 +304,61 @@ LRESULT Application::handleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         break;
     }
     case WM_DWMSENDICONICTHUMBNAIL:
-        // The largest size allowed comes as width in the high word and height in the low one;
-        // while minimised the main window is hidden, so it is drawn off screen.
-        if (UniqueBitmap picture = taskbarPicture(HIWORD(lParam), LOWORD(lParam)))
-            DwmSetIconicThumbnail(handle(), picture.get(), 0);
+        // The largest size allowed comes as width in the high word and height in the low one.
+        onIconicThumbnail(HIWORD(lParam), LOWORD(lParam));
         return 0;
     case WM_DPICHANGED:
         // Zero-sized wherever it is: only its icon follows the density.
         loadTaskbarIcon(HIWORD(wParam));
         return 0;
-    case WM_GETMINMAXINFO: {
-        auto* limits = reinterpret_cast<MINMAXINFO*>(lParam);
-        limits->ptMinTrackSize = limits->ptMaxTrackSize = limits->ptMaxSize = {0, 0};
-        limits->ptMaxPosition = {GetSystemMetrics(SM_CXSCREEN) / 2,
-                                 GetSystemMetrics(SM_CYSCREEN) / 2};
+    case WM_GETMINMAXINFO:
+        onGetMinMaxInfo(*reinterpret_cast<MINMAXINFO*>(lParam));
         return 0;
-    }
     case WM_ACTIVATE:
-        // Activated itself (restored, or a box it owned has closed): the form takes it on.
-        if (LOWORD(wParam) != WA_INACTIVE && !HIWORD(wParam) && activateForm())
+        if (onActivate(LOWORD(wParam) != WA_INACTIVE, HIWORD(wParam) != 0))
             return 0;
         break;
     }
-    return DefWindowProcA(window, message, wParam, lParam);
+    return DefWindowProcA(handle(), message, wParam, lParam);
+}
+
+void Application::onClose() {
+    if (mainForm_)
+        mainForm_->close();
+}
+
+void Application::onSize(WPARAM state) {
+    // The forms follow this window's state, whatever changed it: the taskbar, the main window's
+    // minimise button, or another program's ShowWindow. Restored, they come back once the
+    // restore has also activated this window, so the activation reaches a form once.
+    if (state == SIZE_MINIMIZED) {
+        hideForms();
+        // The taskbar asks for a new picture, of the window as it was left.
+        DwmInvalidateIconicBitmaps(handle());
+    } else if ((state == SIZE_RESTORED || state == SIZE_MAXIMIZED) && !hiddenByMinimize_.empty()) {
+        PostMessageA(handle(), restoredMessage, 0, 0);
+    }
+}
+
+void Application::onRestored() {
+    if (!IsIconic(handle()))
+        showForms();
+}
+
+void Application::onIconicThumbnail(int maxWidth, int maxHeight) {
+    // While minimised the main window is hidden, so it is drawn off screen.
+    if (UniqueBitmap picture = taskbarPicture(maxWidth, maxHeight))
+        DwmSetIconicThumbnail(handle(), picture.get(), 0);
+}
+
+void Application::onGetMinMaxInfo(MINMAXINFO& limits) {
+    limits.ptMinTrackSize = limits.ptMaxTrackSize = limits.ptMaxSize = {0, 0};
+    limits.ptMaxPosition = {GetSystemMetrics(SM_CXSCREEN) / 2, GetSystemMetrics(SM_CYSCREEN) / 2};
+}
+
+bool Application::onActivate(bool active, bool minimised) {
+    // Activated itself (restored, or a box it owned has closed): the form takes it on.
+    return active && !minimised && activateForm();
 }
 
 // --- The seam's application-owned box -------------------------------------------------------

@@ -9,6 +9,7 @@
 #include <windows.h>
 
 #include <exception>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -54,11 +55,9 @@ public:
     // Shows the main window as the start-up show command says, then dispatches messages until
     // terminated.
     void run();
+    // Shows the main window as `showCommand` says; run's first step, which tests take alone.
     void start(int showCommand);
-    // Dispatches every pending message; false once the application is terminating.
-    bool processMessages();
     void terminate();
-    bool terminated() const { return terminated_; }
 
     // A message box modal to all of the program's windows, owned by the application's window.
     void messageBox(const std::string& text, const std::string& caption, unsigned flags);
@@ -72,18 +71,32 @@ public:
     // screen, as large as fits in the size given; null when there is none.
     UniqueBitmap taskbarPicture(int maxWidth, int maxHeight) const;
 
-private:
-    friend class Form;
+    // What forms tell the application.
     void formCreated(Form& form);
     // A form laid out again at another density: the taskbar's picture of the main window is stale.
     void formLaidOut(const Form& form);
-    void loadTaskbarIcon(UINT dpi);
     void formActivated(Form& form) { lastActive_ = &form; }
+    // The modal sequence: every other visible, enabled top-level window of this thread is
+    // disabled while `run` runs, enabled again before `afterEnabling`, and then the window that
+    // was active gets the activation back. `except` stays enabled.
+    void runModal(HWND except, const std::function<void()>& run,
+                  const std::function<void()>& afterEnabling = {});
+    // A nested loop: dispatches messages until `done` holds; false when the application is
+    // ending first, whose quit message is left for the main loop.
+    bool dispatchUntil(const std::function<bool()>& done);
+
+private:
+    void loadTaskbarIcon(UINT dpi);
     void dispatch(MSG& message);
     static LRESULT CALLBACK windowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+    // Only translates: each message becomes one of the typed calls below.
     LRESULT handleMessage(UINT message, WPARAM wParam, LPARAM lParam);
-    // Disables every other visible, enabled top-level window of this thread; returns them.
-    std::vector<HWND> disableOtherWindows(HWND except);
+    void onClose();
+    void onSize(WPARAM state);
+    void onRestored();
+    void onIconicThumbnail(int maxWidth, int maxHeight);
+    void onGetMinMaxInfo(MINMAXINFO& limits);
+    bool onActivate(bool active, bool minimised);
     void shapeTaskbarButton();
     void hideForms();
     void showForms();
@@ -101,7 +114,6 @@ private:
     Form* lastActive_ = nullptr;
     std::vector<HWND> hiddenByMinimize_;
     UINT taskbarButtonCreated_ = 0; // the shell's registered message
-    bool terminated_ = false;
 };
 
 // Runs `body`, showing anything it throws in the exception box: no C++ exception may unwind

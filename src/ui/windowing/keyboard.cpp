@@ -29,79 +29,76 @@ LRESULT CALLBACK Form::buttonProc(HWND button, UINT message, WPARAM wParam, LPAR
     if (message == WM_NCDESTROY)
         RemoveWindowSubclass(button, &Form::buttonProc, id);
     bool handled = false;
-    guarded([&] { handled = reinterpret_cast<Form*>(form)->key(message, wParam); });
+    guarded([&] { handled = reinterpret_cast<Form*>(form)->keyMessage(message, wParam); });
     return handled ? 0 : DefSubclassProc(button, message, wParam, lParam);
 }
 
-bool Form::key(UINT message, WPARAM key) {
+bool Form::keyMessage(UINT message, WPARAM wParam) {
+    // A window a modal dialog or box has disabled takes no keys.
     if (!IsWindowEnabled(handle()))
         return false;
     switch (message) {
     case WM_KEYDOWN:
-        return keyDown(key);
+        return onKeyDown(wParam);
     case WM_SYSKEYDOWN:
-        // Alt shows the underlines; the key itself still goes to the system, which needs to see
-        // it to know that Alt was not tapped alone (no armed menu bar afterwards).
-        if (key == VK_MENU)
-            showKeyboardCues();
-        return false;
+        return onSysKeyDown(wParam);
     case WM_CHAR:
-        // What TranslateMessage makes of Enter, Tab and Escape, which keyDown has handled.
-        if (key == '\r' || key == '\t' || key == VK_ESCAPE)
-            return true;
-        return runAccelerator(static_cast<char>(key), false);
+        return onChar(static_cast<char>(wParam));
     case WM_SYSCHAR:
         // Handled here, Alt+letter never reaches the menu bar's own keyboard handling.
-        return runAccelerator(static_cast<char>(key), true);
+        return runAccelerator(static_cast<char>(wParam), true);
     }
     return false;
 }
 
-bool Form::keyDown(WPARAM key) {
-    switch (key) {
-    case VK_TAB:
+bool Form::onKeyDown(WPARAM key) {
+    if (key == VK_TAB || key == VK_RIGHT || key == VK_DOWN || key == VK_LEFT || key == VK_UP) {
         showKeyboardCues();
-        moveFocus(GetKeyState(VK_SHIFT) < 0 ? -1 : 1, true);
-        return true;
-    case VK_RIGHT:
-    case VK_DOWN:
-        showKeyboardCues();
-        moveFocus(1, false);
-        return true;
-    case VK_LEFT:
-    case VK_UP:
-        showKeyboardCues();
-        moveFocus(-1, false);
-        return true;
-    case VK_RETURN: {
-        Control* focused = focusedControl();
-        if (focused && focused->isButton()) {
-            clickControl(*focused);
-        } else {
-            for (const auto& control : controls_)
-                if (control->isDefault && IsWindowEnabled(control->window.get())) {
-                    clickControl(*control);
-                    break;
-                }
-        }
+        if (key == VK_TAB)
+            moveFocus(GetKeyState(VK_SHIFT) < 0 ? -1 : 1, true);
+        else
+            moveFocus(key == VK_RIGHT || key == VK_DOWN ? 1 : -1, false);
         return true;
     }
-    case VK_ESCAPE:
-        for (const auto& control : controls_)
-            if (control->isCancel) {
-                clickControl(*control);
-                break;
-            }
-        return true;
-    }
+    if (key != VK_RETURN && key != VK_ESCAPE)
+        return false;
+    // Enter: the focused button, else the form's default button; Escape: its cancel button.
+    Control* focused = focusedControl();
+    Control* pressed = key == VK_RETURN && focused && focused->isButton() ? focused : nullptr;
+    for (const auto& control : controls_)
+        if (!pressed &&
+            (key == VK_RETURN ? control->row.isDefault && IsWindowEnabled(control->window.get())
+                              : control->row.isCancel))
+            pressed = control.get();
+    if (pressed)
+        clickControl(*pressed);
+    return true;
+}
+
+bool Form::onSysKeyDown(WPARAM key) {
+    // Alt shows the underlines; the key itself still goes to the system, which needs to see it
+    // to know that Alt was not tapped alone (no armed menu bar afterwards).
+    if (key == VK_MENU)
+        showKeyboardCues();
     return false;
+}
+
+bool Form::onChar(char typed) {
+    // What TranslateMessage makes of Enter, Tab and Escape, which onKeyDown has handled.
+    if (typed == '\r' || typed == '\t' || typed == VK_ESCAPE)
+        return true;
+    return runAccelerator(typed, false);
+}
+
+void Form::onSetFocus() {
+    updateDefaultLook();
 }
 
 void Form::activated() {
     if (!activatedOnce_) {
         activatedOnce_ = true;
-        if (onActivate_) {
-            onActivate_();
+        if (layout_.onActivate) {
+            run(layout_.onActivate);
             // A handler that cleared the active control leaves the focus on the window itself.
             if (!activeControl_) {
                 SetFocus(handle());
@@ -135,8 +132,9 @@ std::vector<Control*> Form::tabOrder() const {
         if (control->focusable() && IsWindowVisible(control->window.get()) &&
             IsWindowEnabled(control->window.get()))
             order.push_back(control.get());
-    std::stable_sort(order.begin(), order.end(),
-                     [](const Control* a, const Control* b) { return a->tabOrder < b->tabOrder; });
+    std::stable_sort(order.begin(), order.end(), [](const Control* a, const Control* b) {
+        return a->row.tabOrder < b->row.tabOrder;
+    });
     return order;
 }
 
@@ -169,11 +167,11 @@ void Form::updateDefaultLook() {
     for (const auto& control : controls_) {
         if (!control->isButton())
             continue;
-        bool asDefault = buttonFocused ? control.get() == focused : control->isDefault;
+        bool asDefault = buttonFocused ? control.get() == focused : control->row.isDefault;
         if (control->drawnAsDefault == asDefault)
             continue;
         control->drawnAsDefault = asDefault;
-        if (control->kind == ControlKind::pushButton)
+        if (control->row.kind == ControlKind::pushButton)
             SendMessageA(control->window.get(), BM_SETSTYLE,
                          (asDefault ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON) | BS_NOTIFY, TRUE);
         else
@@ -188,6 +186,8 @@ void Form::showKeyboardCues() {
 
 bool Form::runAccelerator(char letter, bool withAlt) {
     char key = static_cast<char>(std::toupper(static_cast<unsigned char>(letter)));
+    if (!key)
+        return false;
     if (!withAlt) {
         HWND focus = GetFocus();
         if (focus && focus != handle() &&
@@ -195,7 +195,7 @@ bool Form::runAccelerator(char letter, bool withAlt) {
             return false;
     }
     for (const auto& control : controls_) {
-        if (control->accelerator == key && control->accelerator != 0 &&
+        if (acceleratorOf(control->row.caption) == key &&
             (!control->window || IsWindowEnabled(control->window.get()))) {
             showKeyboardCues();
             clickControl(*control);
@@ -203,10 +203,9 @@ bool Form::runAccelerator(char letter, bool withAlt) {
         }
     }
     if (withAlt) {
-        for (const MenuItem& item : menu_) {
-            if (item.accelerator == key && item.accelerator != 0) {
-                if (item.onClick)
-                    item.onClick();
+        for (const MenuItemLayout& item : layout_.menu) {
+            if (acceleratorOf(item.caption) == key) {
+                run(item.onClick);
                 return true;
             }
         }

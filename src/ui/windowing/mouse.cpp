@@ -13,11 +13,11 @@ Control* Form::controlAt(POINT point) const {
     return found != controls_.rend() ? found->get() : nullptr;
 }
 
-void Form::mouseDown(POINT point) {
+void Form::onLeftButtonDown(POINT point) {
     pressed_ = controlAt(point);
 }
 
-void Form::mouseUp(POINT point) {
+void Form::onLeftButtonUp(POINT point) {
     Control* control = controlAt(point);
     bool clicked = control && control == pressed_;
     pressed_ = nullptr;
@@ -25,27 +25,25 @@ void Form::mouseUp(POINT point) {
         clickControl(*control);
 }
 
-void Form::doubleClick(POINT point) {
+void Form::onDoubleClick(POINT point) {
     // The second press of a double-click is no click of its own: its release clicks nothing.
     pressed_ = nullptr;
+    if (Control* control = controlAt(point))
+        run(control->row.onDblClick);
+}
+
+void Form::onMouseMove(POINT point) {
     Control* control = controlAt(point);
-    if (control && control->onDblClick)
-        control->onDblClick();
+    run(control ? control->row.onMouseMove : layout_.onMouseMove);
 }
 
-void Form::mouseMove(POINT point) {
-    if (Control* control = controlAt(point)) {
-        if (control->onMouseMove)
-            control->onMouseMove();
-    } else if (onMouseMove_) {
-        onMouseMove_();
-    }
-}
-
-void Form::setCursor() {
+bool Form::onSetCursor(HWND under, UINT hitTest) {
+    if (under != handle() || hitTest != HTCLIENT)
+        return false;
     POINT point;
     GetCursorPos(&point);
     ScreenToClient(handle(), &point);
     Control* control = controlAt(point);
-    SetCursor(LoadCursor(nullptr, control && control->handCursor ? IDC_HAND : IDC_ARROW));
+    SetCursor(LoadCursor(nullptr, control && control->row.handCursor ? IDC_HAND : IDC_ARROW));
+    return true;
 }

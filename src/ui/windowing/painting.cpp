@@ -4,9 +4,6 @@
 
 namespace {
 
-constexpr int glyphSize = 18;
-constexpr int glyphSpacing = 4;
-
 // Draws a glyph whose bottom-left pixel gives the transparent colour.
 void drawGlyph(HDC dc, HBITMAP glyph, const RECT& target) {
     BITMAP info{};
@@ -22,12 +19,12 @@ void drawGlyph(HDC dc, HBITMAP glyph, const RECT& target) {
 } // namespace
 
 void Form::loadColours() {
-    backgroundBrush_.reset(CreateSolidBrush(colourOf(background_)));
+    backgroundBrush_.reset(CreateSolidBrush(colourOf(layout_.background)));
     if (!backgroundBrush_)
         throw WindowsError("Cannot create the background brush");
 }
 
-void Form::coloursChanged() {
+void Form::onSysColorChange() {
     loadColours();
     // Common controls are told by their top-level window (WM_SYSCOLORCHANGE documentation).
     for (const auto& control : controls_)
@@ -36,13 +33,13 @@ void Form::coloursChanged() {
     RedrawWindow(handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
 }
 
-void Form::eraseBackground(HDC dc) {
+void Form::onEraseBackground(HDC dc) {
     RECT client;
     GetClientRect(handle(), &client);
     FillRect(dc, &client, backgroundBrush_.get());
 }
 
-void Form::paint() {
+void Form::onPaint() {
     PAINTSTRUCT paint;
     HDC dc = BeginPaint(handle(), &paint);
     paintControls(dc);
@@ -50,7 +47,7 @@ void Form::paint() {
 }
 
 void Form::renderTo(HDC dc) {
-    eraseBackground(dc);
+    onEraseBackground(dc);
     paintControls(dc);
     for (const auto& control : controls_) {
         if (!control->window)
@@ -70,7 +67,7 @@ void Form::renderTo(HDC dc) {
 void Form::paintControls(HDC dc) {
     for (const auto& control : controls_) {
         const RECT& r = control->bounds;
-        if (control->kind == ControlKind::picture) {
+        if (control->row.kind == ControlKind::picture) {
             if (control->icon) {
                 DrawIconEx(dc, r.left, r.top, control->icon.get(), r.right - r.left,
                            r.bottom - r.top, 0, nullptr, DI_NORMAL);
@@ -85,19 +82,20 @@ void Form::paintControls(HDC dc) {
                 StretchBlt(dc, r.left, r.top, r.right - r.left, r.bottom - r.top, memory, 0, 0,
                            info.bmWidth, info.bmHeight, SRCCOPY);
             }
-        } else if (control->kind == ControlKind::label) {
+        } else if (control->row.kind == ControlKind::label) {
             FillRect(dc, &r, backgroundBrush_.get());
             ScopedSelectObject font(dc, control->ownFont ? control->ownFont.get() : font_.get());
             SetTextColor(dc, colourOf(control->fontColour));
             SetBkMode(dc, TRANSPARENT);
             RECT text = r;
-            DrawTextA(dc, control->caption.c_str(), static_cast<int>(control->caption.size()),
-                      &text, DT_SINGLELINE | DT_NOPREFIX | DT_NOCLIP);
+            DrawTextA(dc, control->row.caption.data(),
+                      static_cast<int>(control->row.caption.size()), &text,
+                      DT_SINGLELINE | DT_NOPREFIX | DT_NOCLIP);
         }
     }
 }
 
-void Form::drawGlyphButton(const DRAWITEMSTRUCT& item) {
+void Form::onDrawItem(const DRAWITEMSTRUCT& item) {
     Control* control = controlOf(item.hwndItem);
     if (!control)
         return;
@@ -114,9 +112,11 @@ void Form::drawGlyphButton(const DRAWITEMSTRUCT& item) {
 
     // The glyph left of the caption, the pair centred; pressed, both move down and right.
     HFONT font = control->ownFont ? control->ownFont.get() : font_.get();
-    SIZE text = textExtent(dc, font, control->caption);
-    int glyph = scaleValue(glyphSize, measuredTextHeight_);
-    int spacing = scaleValue(glyphSpacing, measuredTextHeight_);
+    const ControlLayout& row = control->row;
+    const int captionLength = static_cast<int>(row.caption.size());
+    SIZE text = textExtent(dc, font, row.caption);
+    int glyph = scaleValue(row.glyph.size, measuredTextHeight_);
+    int spacing = scaleValue(row.glyph.spacing, measuredTextHeight_);
     int shift = pushed ? 1 : 0;
     int left = r.left + (r.right - r.left - (glyph + spacing + text.cx)) / 2 + shift;
     int middle = (r.top + r.bottom) / 2 + shift;
@@ -132,16 +132,16 @@ void Form::drawGlyphButton(const DRAWITEMSTRUCT& item) {
         RECT highlight = textRect;
         OffsetRect(&highlight, 1, 1);
         SetTextColor(dc, GetSysColor(COLOR_BTNHIGHLIGHT));
-        DrawTextA(dc, control->caption.c_str(), -1, &highlight, format);
+        DrawTextA(dc, row.caption.data(), captionLength, &highlight, format);
         SetTextColor(dc, GetSysColor(COLOR_GRAYTEXT));
     } else {
         SetTextColor(dc, GetSysColor(COLOR_BTNTEXT));
     }
-    DrawTextA(dc, control->caption.c_str(), -1, &textRect, format);
+    DrawTextA(dc, row.caption.data(), captionLength, &textRect, format);
 
     if ((item.itemState & ODS_FOCUS) && !(item.itemState & ODS_NOFOCUSRECT)) {
         RECT focus = r;
-        InflateRect(&focus, -3, -3);
+        InflateRect(&focus, -row.glyph.focusInset, -row.glyph.focusInset);
         DrawFocusRect(dc, &focus);
     }
 }

@@ -48,10 +48,10 @@ UniqueFont createFont(const std::string_view face, int pixelHeight) {
     return UniqueFont(font);
 }
 
-SIZE textExtent(HDC dc, HFONT font, const std::string& text) {
+SIZE textExtent(HDC dc, HFONT font, std::string_view text) {
     ScopedSelectObject selected(dc, font);
     SIZE size{};
-    GetTextExtentPoint32A(dc, text.c_str(), static_cast<int>(text.size()), &size);
+    GetTextExtentPoint32A(dc, text.data(), static_cast<int>(text.size()), &size);
     return size;
 }
 

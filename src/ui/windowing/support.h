@@ -16,7 +16,7 @@ template <class Function> Function systemFunction(const char* module, const char
 
 COLORREF colourOf(Colour colour);
 UniqueFont createFont(std::string_view face, int pixelHeight);
-SIZE textExtent(HDC dc, HFONT font, const std::string& text);
+SIZE textExtent(HDC dc, HFONT font, std::string_view text);
 void registerClass(HINSTANCE instance, const std::string& name, WNDPROC procedure, UINT style);
 // An icon of the size asked, scaled down from a larger image when the resource has no such size.
 UniqueIcon loadIcon(HINSTANCE instance, int id, int size);
