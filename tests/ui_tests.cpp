@@ -8,6 +8,8 @@
 
 #include <gtest/gtest.h>
 
+#include <delayimp.h>
+#include <dwmapi.h>
 #include <oleacc.h>
 
 #include <algorithm>
@@ -20,6 +22,29 @@
 #include <stdexcept>
 #include <thread>
 #include <tuple>
+
+// The desktop window manager draws nothing under Wine: what the layer asks of it shows in its
+// calls, which the delay-load helper lets the tests count per window before they go on to it.
+std::map<HWND, int> iconicBitmapsInvalidated;
+
+HRESULT WINAPI countedInvalidateIconicBitmaps(HWND window) {
+    ++iconicBitmapsInvalidated[window];
+    auto real =
+        reinterpret_cast<decltype(&DwmInvalidateIconicBitmaps)>(reinterpret_cast<void (*)()>(
+            GetProcAddress(GetModuleHandleA("dwmapi.dll"), "DwmInvalidateIconicBitmaps")));
+    return real ? real(window) : E_FAIL;
+}
+
+FARPROC WINAPI delayLoadNotice(unsigned notice, PDelayLoadInfo load) {
+    if (notice == dliNotePreGetProcAddress && load->dlp.fImportByName &&
+        lstrcmpA(load->dlp.szProcName, "DwmInvalidateIconicBitmaps") == 0)
+        return reinterpret_cast<FARPROC>(
+            reinterpret_cast<void (*)()>(&countedInvalidateIconicBitmaps));
+    return nullptr;
+}
+
+// The helper's notice hook, which a program installs by defining it.
+PfnDliHook __pfnDliNotifyHook2 = delayLoadNotice;
 
 namespace {
 
@@ -62,6 +87,19 @@ SIZE textSizeAt(int dpi, const std::string& text, int pointSize = 8) {
 }
 int scaledBy(int measured, int value) {
     return static_cast<int>(std::lround(value * measured / 13.0));
+}
+// The width of the icon of a kind (ICON_BIG, ICON_SMALL) a window has; -1 for none.
+int iconWidth(HWND window, WPARAM kind) {
+    auto icon = reinterpret_cast<HICON>(SendMessageA(window, WM_GETICON, kind, 0));
+    ICONINFO info{};
+    BITMAP bitmap{};
+    bitmap.bmWidth = -1;
+    if (icon && GetIconInfo(icon, &info)) {
+        GetObject(info.hbmColor ? info.hbmColor : info.hbmMask, sizeof bitmap, &bitmap);
+        DeleteObject(info.hbmColor);
+        DeleteObject(info.hbmMask);
+    }
+    return bitmap.bmWidth;
 }
 LONG fontHeight(HFONT font) {
     LOGFONTA described{};
@@ -630,9 +668,15 @@ TEST_F(MainWindow, DensityChangesLayItOutAgainByTheSameRule) {
         EXPECT_TRUE(
             SendMessageA(main(), WM_GETDPISCALEDSIZE, dpi, reinterpret_cast<LPARAM>(&asked)));
         RECT suggested{40, 30, 40 + asked.cx, 30 + asked.cy};
+        int invalidated = iconicBitmapsInvalidated[application_.handle()];
         SendMessageA(main(), WM_DPICHANGED, MAKEWPARAM(dpi, dpi),
                      reinterpret_cast<LPARAM>(&suggested));
         expectLaidOutAt(static_cast<int>(dpi));
+        // The caption's and the taskbar's icons of the new density, and the taskbar told that
+        // its picture of the window is stale.
+        EXPECT_EQ(iconWidth(main(), ICON_SMALL), GetSystemMetricsForDpi(SM_CXSMICON, dpi)) << dpi;
+        EXPECT_EQ(iconWidth(main(), ICON_BIG), GetSystemMetricsForDpi(SM_CXICON, dpi)) << dpi;
+        EXPECT_EQ(iconicBitmapsInvalidated[application_.handle()], invalidated + 1) << dpi;
         // At the rectangle suggested, whose size frames the new client area at the new density.
         RECT placed{-1, -1, -1, -1}, frame{-1, -1, -1, -1};
         GetWindowRect(main(), &placed);

@@ -287,7 +287,13 @@ LRESULT Application::handleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         return 0;
     }
     switch (message) {
-    case WM_CLOSE: // also the taskbar button's Close, made WM_CLOSE by DefWindowProc
+    case WM_SYSCOMMAND:
+        // The taskbar button's Close: DefWindowProc makes WM_CLOSE of it, but drops it while a
+        // modal dialog or box has disabled this window, and it must end the program then too.
+        if ((wParam & 0xFFF0) != SC_CLOSE)
+            break;
+        [[fallthrough]];
+    case WM_CLOSE:
         onClose();
         return 0;
     case WM_SIZE:
