@@ -268,13 +268,8 @@ std::string LauncherProcess::pressAltKey(WORD key) {
 }
 
 std::string LauncherProcess::moveTo(POINT screen) {
-    if (!sendButtons(screen, {0}))
-        return "SendInput of a mouse move failed with error " + std::to_string(GetLastError());
-    POINT at{-1, -1};
-    if (!waitUntil([&] { return cursorAt(screen, at); }, std::chrono::seconds(2)))
-        return "the cursor went to " + pointText(at) + ", not " + pointText(screen) +
-               " on a screen of " + std::to_string(GetSystemMetrics(SM_CXSCREEN)) + "x" +
-               std::to_string(GetSystemMetrics(SM_CYSCREEN));
+    if (std::string problem = movePointer(screen); !problem.empty())
+        return problem;
     // Let the launcher see the pointer arrive (hover, WM_SETCURSOR) before the press.
     waitIdle();
     return {};
@@ -363,12 +358,10 @@ std::string LauncherProcess::describe(HWND window) const {
 }
 
 std::string LauncherProcess::focused() const {
-    GUITHREADINFO info{};
-    info.cbSize = sizeof info;
-    info.hwndFocus = reinterpret_cast<HWND>(static_cast<INT_PTR>(0xdeadbeef)); // sentinel
-    if (!GetGUIThreadInfo(threadId_, &info))
+    std::optional<GUITHREADINFO> info = guiThreadInfo(threadId_);
+    if (!info)
         return "(GetGUIThreadInfo failed with error " + std::to_string(GetLastError()) + ")";
-    return describe(info.hwndFocus);
+    return describe(info->hwndFocus);
 }
 
 std::string LauncherProcess::waitForFocus(const std::string& expected,

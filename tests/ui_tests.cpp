@@ -18,6 +18,7 @@
 #include <cstdlib>
 #include <map>
 #include <set>
+#include <source_location>
 #include <span>
 #include <stdexcept>
 #include <thread>
@@ -60,9 +61,7 @@ const ShellCall demo =
 // From a thread other than the windows' (theirs is in a loop of its own): the pointer to a screen
 // point, then one or two clicks there.
 void clickFromAnotherThread(POINT screen, int clicks = 1) {
-    sendButtons(screen, {0});
-    POINT at{};
-    waitUntil([&] { return cursorAt(screen, at); });
+    movePointer(screen);
     for (int i = 0; i < clicks; ++i)
         sendButtons(screen, {MOUSEEVENTF_LEFTDOWN, MOUSEEVENTF_LEFTUP});
 }
@@ -186,9 +185,8 @@ protected:
     // Moves the pointer to a screen point with real input, and waits for it to get there before
     // the buttons go down.
     void pointAt(POINT screen) {
-        sendButtons(screen, {0});
-        POINT at{};
-        settle([&] { return cursorAt(screen, at) && handled(); });
+        movePointer(screen, [&] { terminated_ = terminated_ || !dispatchPending(); });
+        settle();
     }
     void clickAt(POINT screen, int clicks = 1) {
         pointAt(screen);
@@ -198,7 +196,8 @@ protected:
     }
 
     // The client area, every control and the buttons' font as the rule lays them out at `dpi`.
-    void expectLaidOutAt(int dpi) {
+    void expectLaidOutAt(int dpi, std::source_location at = std::source_location::current()) {
+        testing::ScopedTrace trace(at.file_name(), static_cast<int>(at.line()), "the layout");
         int measured = textSizeAt(dpi, "0").cy;
         EXPECT_EQ(form_->measuredTextHeight(), measured) << dpi;
         RECT client{-1, -1, -1, -1};
@@ -226,11 +225,8 @@ protected:
     HWND button(const char* name) const { return form_->control(name).window.get(); }
     // The focus of the test's (the windows') thread, read from any thread.
     std::string focused() const {
-        GUITHREADINFO info{};
-        info.cbSize = sizeof info;
-        info.hwndFocus = reinterpret_cast<HWND>(static_cast<INT_PTR>(0xdeadbeef));
-        GetGUIThreadInfo(thread_, &info);
-        HWND focus = info.hwndFocus;
+        std::optional<GUITHREADINFO> info = guiThreadInfo(thread_);
+        HWND focus = info ? info->hwndFocus : nullptr;
         if (focus == main())
             return "(the window itself)";
         for (const auto& control : form_->controls())
@@ -786,9 +782,7 @@ protected:
     // The pointer to a client point; then the wait for what its arrival changes, or, where it
     // must change nothing, the time it would take to show.
     void movePointerTo(POINT client, const std::function<bool()>& changed = {}) const {
-        POINT screen = onScreen(client), at{};
-        sendButtons(screen, {0});
-        waitUntil([&] { return cursorAt(screen, at); });
+        movePointer(onScreen(client));
         if (changed)
             waitUntil(changed);
         else
@@ -811,7 +805,8 @@ protected:
     }
     // Labels sized to their captions in their fonts made for `dpi`, the link's 9 point; the
     // button and the client area scaled.
-    void expectLaidOutAt(int dpi) {
+    void expectLaidOutAt(int dpi, std::source_location at = std::source_location::current()) {
+        testing::ScopedTrace trace(at.file_name(), static_cast<int>(at.line()), "the layout");
         int measured = textSizeAt(dpi, "0").cy;
         for (const ControlLayout& layout : aboutControls) {
             const Control& control = frmAbout->control(layout.name);
@@ -938,14 +933,12 @@ TEST_F(AboutDialog, ReopensWhereItWasDragged) {
     openWithAltA([&] {
         GetWindowRect(about(), &first);
         // Drag by the caption, with real button and movement input; the box follows each step.
-        POINT caption{(first.left + first.right) / 2, first.top + 8}, at{};
+        POINT caption{(first.left + first.right) / 2, first.top + 8};
         auto moving = [&] {
-            GUITHREADINFO info{};
-            info.cbSize = sizeof info;
-            return GetGUIThreadInfo(thread_, &info) && (info.flags & GUI_INMOVESIZE);
+            std::optional<GUITHREADINFO> info = guiThreadInfo(thread_);
+            return info && (info->flags & GUI_INMOVESIZE);
         };
-        sendButtons(caption, {0});
-        waitUntil([&] { return cursorAt(caption, at); });
+        movePointer(caption);
         sendButtons(caption, {MOUSEEVENTF_LEFTDOWN});
         waitUntil(moving);
         RECT now{};

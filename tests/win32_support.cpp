@@ -362,10 +362,29 @@ bool sendButtons(POINT screen, std::initializer_list<DWORD> buttons) {
            inputs.size();
 }
 
-bool cursorAt(POINT screen, POINT& at) {
-    at = {-1, -1};
-    GetCursorPos(&at);
-    return std::abs(at.x - screen.x) <= 1 && std::abs(at.y - screen.y) <= 1;
+std::string movePointer(POINT screen, const std::function<void()>& between) {
+    if (!sendButtons(screen, {0}))
+        return "SendInput of a mouse move failed with error " + std::to_string(GetLastError());
+    POINT at{-1, -1};
+    auto there = [&] {
+        GetCursorPos(&at);
+        return std::abs(at.x - screen.x) <= 1 && std::abs(at.y - screen.y) <= 1;
+    };
+    if (waitUntil(there, std::chrono::seconds(5), between))
+        return {};
+    auto text = [](POINT p) { return "(" + std::to_string(p.x) + "," + std::to_string(p.y) + ")"; };
+    return "the cursor went to " + text(at) + ", not " + text(screen) + " on a screen of " +
+           std::to_string(GetSystemMetrics(SM_CXSCREEN)) + "x" +
+           std::to_string(GetSystemMetrics(SM_CYSCREEN));
+}
+
+std::optional<GUITHREADINFO> guiThreadInfo(DWORD thread) {
+    GUITHREADINFO info{};
+    info.cbSize = sizeof info;
+    info.hwndFocus = reinterpret_cast<HWND>(static_cast<INT_PTR>(0xdeadbeef));
+    if (!GetGUIThreadInfo(thread, &info))
+        return std::nullopt;
+    return info;
 }
 
 ReadLink readLink(const std::string& file) {

@@ -166,8 +166,14 @@ Keys tapWith(WORD modifier, WORD key);
 // after SetCursorPos, and a button would go where the pointer was before. False when not all
 // went.
 bool sendButtons(POINT screen, std::initializer_list<DWORD> buttons);
-// Whether the cursor is on a screen point (within a pixel); `at` says where it is.
-bool cursorAt(POINT screen, POINT& at);
+// Moves the pointer to a screen point with real input and waits until the cursor is there
+// (within a pixel), `between` running between looks as in waitUntil; returns what went wrong,
+// empty once it is there.
+std::string movePointer(POINT screen, const std::function<void()>& between = {});
+
+// What a thread's windows are doing (focus, capture, a move or size loop), read from any
+// thread; nothing when the system cannot say. The focus starts as a sentinel, 0xdeadbeef.
+std::optional<GUITHREADINFO> guiThreadInfo(DWORD thread);
 
 // A link file read back through a fresh link object, independently of the code that wrote it.
 // Every text starts as "garbage", so a property the reader never filled in shows.

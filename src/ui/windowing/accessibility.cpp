@@ -176,15 +176,9 @@ public:
     HRESULT STDMETHODCALLTYPE get_accName(VARIANT id, BSTR* name) override {
         *name = nullptr;
         return answer(id, asking(&IAccessible::get_accName, name), [&](Control* control) {
-            if (control) {
-                *name = toBstr(accessibleName(control->row.caption));
-            } else {
-                std::wstring text(static_cast<size_t>(GetWindowTextLengthW(form_->handle())) + 1,
-                                  L'\0');
-                int length =
-                    GetWindowTextW(form_->handle(), text.data(), static_cast<int>(text.size()));
-                *name = SysAllocStringLen(text.data(), static_cast<UINT>(length));
-            }
+            // The client area is read by its window's caption, which is its layout's.
+            *name = toBstr(control ? accessibleName(control->row.caption)
+                                   : std::string(form_->layout().caption));
             return *name ? S_OK : E_OUTOFMEMORY;
         });
     }
@@ -270,9 +264,10 @@ public:
     HRESULT STDMETHODCALLTYPE accLocation(long* left, long* top, long* width, long* height,
                                           VARIANT id) override {
         return with(id, [&](Control* control, const Order&) {
+            // A button's window stands where its bounds say.
             RECT r{};
             if (control)
-                r = clientRect(*control);
+                r = control->bounds;
             else
                 GetClientRect(form_->handle(), &r);
             // Screen pixels: the program is DPI aware, so they are the physical ones.
@@ -329,11 +324,10 @@ public:
             if (!PtInRect(&client, point))
                 return S_FALSE;
             // A button lies above whatever the form paints under it.
-            HWND under = ChildWindowFromPointEx(window, point, CWP_SKIPINVISIBLE);
-            Control* found = form_->controlAt(point);
-            for (Control* control : order)
-                if (under != window && control->window.get() == under)
-                    found = control;
+            Control* found =
+                form_->controlOf(ChildWindowFromPointEx(window, point, CWP_SKIPINVISIBLE));
+            if (!found)
+                found = form_->controlAt(point);
             if (!found) {
                 *hit = self();
                 return S_OK;
@@ -403,22 +397,13 @@ private:
         return answer(id, asking(get, text), [](Control*) { return DISP_E_MEMBERNOTFOUND; });
     }
 
-    RECT clientRect(const Control& control) const {
-        RECT r = control.bounds;
-        if (control.window) {
-            GetWindowRect(control.window.get(), &r);
-            MapWindowPoints(nullptr, form_->handle(), reinterpret_cast<POINT*>(&r), 2);
-        }
-        return r;
-    }
-
     // The control nearest to `from` among those wholly beyond the side the direction names.
-    Control* nearestBeyond(const Control& from, long direction, const Order& order) const {
-        RECT a = clientRect(from);
+    static Control* nearestBeyond(const Control& from, long direction, const Order& order) {
+        const RECT& a = from.bounds;
         Control* nearest = nullptr;
         long best = LONG_MAX;
         for (Control* control : order) {
-            RECT b = clientRect(*control);
+            const RECT& b = control->bounds;
             bool vertical = direction == NAVDIR_UP || direction == NAVDIR_DOWN;
             long gap = direction == NAVDIR_UP     ? a.top - b.bottom
                        : direction == NAVDIR_DOWN ? b.top - a.bottom

@@ -40,7 +40,6 @@ public:
     void initialize(HINSTANCE instance, int icon = 0);
     HINSTANCE moduleInstance() const { return instance_; }
     void setTitle(const std::string& title);
-    const std::string& title() const { return title_; }
     HWND handle() const { return window_.get(); }
 
     // Creates a form; the first one created is the main window.

@@ -50,6 +50,7 @@ public:
     Form& operator=(const Form&) = delete;
 
     HWND handle() const { return window_.get(); }
+    const FormLayout& layout() const { return layout_; }
     void show();
     void hide();
     // Closing the main window terminates the application; closing a modal one ends its
@@ -59,9 +60,9 @@ public:
 
     Control& control(std::string_view name);
     const std::vector<std::unique_ptr<Control>>& controls() const { return controls_; }
-    // The topmost windowless control under a client point.
+    // The topmost windowless control under a client point; the control of a button window.
     Control* controlAt(POINT point) const;
-    Control* activeControl() const { return activeControl_; }
+    Control* controlOf(HWND window) const;
     void setActiveControl(Control* control);
     void setFontColour(Control& label, Colour colour);
     int measuredTextHeight() const { return measuredTextHeight_; }
@@ -97,7 +98,6 @@ private:
     void onDpiChanged(UINT dpi, const RECT& suggested);
     bool onSetCursor(HWND under, UINT hitTest);
     void clickControl(Control& control);
-    Control* controlOf(HWND window) const;
 
     // keyboard.cpp
     static LRESULT CALLBACK buttonProc(HWND button, UINT message, WPARAM wParam, LPARAM lParam,
