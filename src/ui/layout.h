@@ -41,27 +41,21 @@ struct ControlLayout {
     int left, top, width, height; // labels size themselves to their caption
     std::string_view caption;     // a picture's is never drawn: it names it for screen readers
     int tabOrder = -1;            // -1: never takes the focus
-    Handler onClick = nullptr;
-    Handler onDblClick = nullptr;
-    Handler onMouseMove = nullptr;
+    Handler onClick = nullptr, onDblClick = nullptr, onMouseMove = nullptr;
     int image = 0; // resource id: the picture's bitmap or icon, the glyph button's glyph
     FontLayout font{};
-    bool handCursor = false;
-    bool isDefault = false;
-    bool isCancel = false;
+    bool handCursor = false, isDefault = false, isCancel = false;
     ModalResult modalResult = ModalResult::none;
     GlyphLayout glyph{};
 };
 
 struct MenuItemLayout {
-    std::string_view name;
-    std::string_view caption;
+    std::string_view name, caption;
     Handler onClick = nullptr;
 };
 
 struct FormLayout {
-    std::string_view className;
-    std::string_view caption;
+    std::string_view className, caption;
     Border border;
     Colour background;
     FontLayout font;
@@ -70,8 +64,7 @@ struct FormLayout {
     std::span<const MenuItemLayout> menu{};
     std::span<const ControlLayout> controls;
     std::string_view activeControl{}; // initially active control, empty: none
-    Handler onActivate = nullptr;
-    Handler onMouseMove = nullptr;
+    Handler onActivate = nullptr, onMouseMove = nullptr;
 };
 
 // The height of "0" in the 8-point window font at 96 pixels per inch: the unit layouts are

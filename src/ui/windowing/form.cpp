@@ -210,7 +210,7 @@ LRESULT Form::handleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
             return 0;
         break;
     case WM_SETFOCUS:
-        onSetFocus();
+        updateDefaultLook();
         return 0;
     case WM_SYSCOLORCHANGE:
         onSysColorChange();

@@ -109,11 +109,9 @@ private:
     bool onSysKeyDown(WPARAM key);
     bool onChar(char typed);
     bool runAccelerator(char letter, bool withAlt);
-    void onSetFocus();
     void activated();
-    Control* focusedControl() const;
+    Control* focusedControl() const { return controlOf(GetFocus()); }
     std::vector<Control*> tabOrder() const;
-    void focusControl(Control* control);
     void moveFocus(int step, bool wrapFromNone);
     void updateDefaultLook();
     void showKeyboardCues();

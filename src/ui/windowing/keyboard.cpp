@@ -90,10 +90,6 @@ bool Form::onChar(char typed) {
     return runAccelerator(typed, false);
 }
 
-void Form::onSetFocus() {
-    updateDefaultLook();
-}
-
 void Form::activated() {
     if (!activatedOnce_) {
         activatedOnce_ = true;
@@ -118,12 +114,8 @@ void Form::activated() {
 
 void Form::setActiveControl(Control* control) {
     activeControl_ = control;
-    if (control && GetActiveWindow() == handle())
-        focusControl(control);
-}
-
-Control* Form::focusedControl() const {
-    return controlOf(GetFocus());
+    if (control && control->window && GetActiveWindow() == handle())
+        SetFocus(control->window.get());
 }
 
 std::vector<Control*> Form::tabOrder() const {
@@ -138,11 +130,6 @@ std::vector<Control*> Form::tabOrder() const {
     return order;
 }
 
-void Form::focusControl(Control* control) {
-    if (control && control->window)
-        SetFocus(control->window.get());
-}
-
 void Form::moveFocus(int step, bool fromNone) {
     std::vector<Control*> order = tabOrder();
     if (order.empty())
@@ -151,12 +138,12 @@ void Form::moveFocus(int step, bool fromNone) {
     auto position = std::find(order.begin(), order.end(), current);
     if (position == order.end()) {
         if (fromNone)
-            focusControl(step > 0 ? order.front() : order.back());
+            SetFocus((step > 0 ? order.front() : order.back())->window.get());
         return;
     }
     int count = static_cast<int>(order.size());
     int index = static_cast<int>(position - order.begin());
-    focusControl(order[(index + step + count) % count]);
+    SetFocus(order[(index + step + count) % count]->window.get());
 }
 
 void Form::updateDefaultLook() {
