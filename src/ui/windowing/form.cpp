@@ -114,7 +114,9 @@ SIZE Form::layOut(UINT dpi) {
     HINSTANCE instance = Application::instance().moduleInstance();
     // The window font for the density; the height of its "0" decides the scale, applied to the
     // layout's own figures, never to the current ones.
-    auto [font, measured] = windowFontAt(dpi);
+    std::pair<UniqueFont, int> windowFont = windowFontAt(dpi);
+    UniqueFont& font = windowFont.first;
+    int measured = windowFont.second;
     auto scale = [&](int value) { return scaleValue(value, measured); };
     ScopedGetDC screen(nullptr);
     for (const auto& control : controls_) {
