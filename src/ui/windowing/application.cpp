@@ -246,18 +246,8 @@ UniqueBitmap Application::taskbarPicture(int maxWidth, int maxHeight) const {
     return picture;
 }
 
-void Application::hideForms() {
-    // Wine leaves owned windows on screen when their owner is minimised: hide them ourselves.
-    for (const auto& form : forms_) {
-        if (IsWindowVisible(form->handle())) {
-            hiddenByMinimize_.push_back(form->handle());
-            ShowWindow(form->handle(), SW_HIDE);
-        }
-    }
-}
-
-void Application::showForms() {
-    if (hiddenByMinimize_.empty())
+void Application::onRestored() {
+    if (IsIconic(handle()) || hiddenByMinimize_.empty())
         return;
     std::vector<HWND> hidden;
     hidden.swap(hiddenByMinimize_);
@@ -338,17 +328,18 @@ void Application::onSize(WPARAM state) {
     // minimise button, or another program's ShowWindow. Restored, they come back once the
     // restore has also activated this window, so the activation reaches a form once.
     if (state == SIZE_MINIMIZED) {
-        hideForms();
+        // Wine leaves owned windows on screen when their owner is minimised: hide them ourselves.
+        for (const auto& form : forms_) {
+            if (IsWindowVisible(form->handle())) {
+                hiddenByMinimize_.push_back(form->handle());
+                ShowWindow(form->handle(), SW_HIDE);
+            }
+        }
         // The taskbar asks for a new picture, of the window as it was left.
         DwmInvalidateIconicBitmaps(handle());
     } else if ((state == SIZE_RESTORED || state == SIZE_MAXIMIZED) && !hiddenByMinimize_.empty()) {
         PostMessageA(handle(), restoredMessage, 0, 0);
     }
-}
-
-void Application::onRestored() {
-    if (!IsIconic(handle()))
-        showForms();
 }
 
 void Application::onIconicThumbnail(int maxWidth, int maxHeight) {

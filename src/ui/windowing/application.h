@@ -97,8 +97,6 @@ private:
     void onGetMinMaxInfo(MINMAXINFO& limits);
     bool onActivate(bool active, bool minimised);
     void shapeTaskbarButton();
-    void hideForms();
-    void showForms();
     // Hands the activation on to the form that last had it, or the main window; false when
     // that one is hidden or disabled.
     bool activateForm();
