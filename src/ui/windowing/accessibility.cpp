@@ -1,7 +1,5 @@
-// Active Accessibility for a form: one IAccessible for the client area, whose children are the
-// form's controls in reading order. Buttons are their windows' standard objects; labels, the
-// link and pictures are simple elements of ours. Every answer is read from the form at the time
-// it is asked, so it follows the controls wherever the layout puts them.
+// Active Accessibility for a form (accessibility.h). Every answer is read from the form at the
+// time it is asked, so it follows the controls wherever the layout puts them.
 #include "windowing/support.h"
 
 #include "com.h"

@@ -1,6 +1,4 @@
-// The application object: the title, the zero-size window that carries the taskbar button and
-// owns every form, the message loops' dispatch, the application-owned box and the exception
-// box, minimising and restoring.
+// The application object (application.h).
 #include "windowing/support.h"
 
 #include "shell_operations.h"
