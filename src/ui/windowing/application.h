@@ -67,7 +67,8 @@ public:
     // Minimises the application to its taskbar button; the forms follow its window's state.
     void minimize();
     // The picture the taskbar shows for the button: the main window's client area, drawn off
-    // screen, as large as fits in the size given; null when there is none.
+    // screen, as large as fits in the size given; null when there is none. Public, so that it
+    // can be looked at where no window manager asks for it (Wine).
     UniqueBitmap taskbarPicture(int maxWidth, int maxHeight) const;
 
     // What forms tell the application.
