@@ -311,36 +311,17 @@ std::string LauncherProcess::screenOfButton(const std::string& caption, POINT& s
     return {};
 }
 
-std::string LauncherProcess::clickButton(const std::string& caption) {
+std::string LauncherProcess::clickButton(const std::string& caption, int clicks) {
     POINT screen{};
     if (std::string problem = screenOfButton(caption, screen); !problem.empty())
         return problem;
-    return clickScreen(screen, 1);
+    return clickScreen(screen, clicks);
 }
 
-std::string LauncherProcess::doubleClickButton(const std::string& caption) {
-    POINT screen{};
-    if (std::string problem = screenOfButton(caption, screen); !problem.empty())
-        return problem;
-    return clickScreen(screen, 2);
-}
-
-std::string LauncherProcess::clickAt(POINT client) {
-    POINT screen = client;
-    ClientToScreen(main_, &screen);
-    return clickScreen(screen, 1);
-}
-
-std::string LauncherProcess::clickIn(HWND window, POINT client) {
+std::string LauncherProcess::clickIn(HWND window, POINT client, int clicks) {
     POINT screen = client;
     ClientToScreen(window, &screen);
-    return clickScreen(screen, 1, window);
-}
-
-std::string LauncherProcess::doubleClickAt(POINT client) {
-    POINT screen = client;
-    ClientToScreen(main_, &screen);
-    return clickScreen(screen, 2);
+    return clickScreen(screen, clicks, window);
 }
 
 std::string LauncherProcess::describe(HWND window) const {

@@ -97,11 +97,11 @@ public:
     std::string pressKey(WORD key);
     std::string pressKeyIn(HWND window, WORD key);
     std::string pressAltKey(WORD key);
-    std::string clickButton(const std::string& caption);
-    std::string clickAt(POINT client);
-    std::string clickIn(HWND window, POINT client);
-    std::string doubleClickAt(POINT client);
-    std::string doubleClickButton(const std::string& caption);
+    std::string clickButton(const std::string& caption, int clicks = 1);
+    std::string clickAt(POINT client) { return clickIn(main_, client); }
+    std::string clickIn(HWND window, POINT client, int clicks = 1);
+    std::string doubleClickAt(POINT client) { return clickIn(main_, client, 2); }
+    std::string doubleClickButton(const std::string& caption) { return clickButton(caption, 2); }
 
     // The launcher thread's focus window: a button's caption, "(main window)", "(none)", or
     // its class and text.

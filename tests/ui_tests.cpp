@@ -1030,18 +1030,10 @@ TEST_F(AboutDialog, OkButtonShowsTheGreenCheckAndAGreyOneWhenDisabled) {
     frmAbout->show();
     settle();
     HWND ok = frmAbout->control("BitBtn1").window.get();
-    RECT client;
-    GetClientRect(ok, &client);
     auto green = [&] {
-        ScopedGetDC dc(ok);
-        int count = 0;
-        for (int y = 0; y < client.bottom; ++y)
-            for (int x = 0; x < client.right; ++x) {
-                COLORREF c = GetPixel(dc, x, y);
-                if (GetGValue(c) > 90 && GetRValue(c) < 80 && GetBValue(c) < 80)
-                    ++count;
-            }
-        return count;
+        return countPixels(bounds("BitBtn1"), [](COLORREF c) {
+            return GetGValue(c) > 90 && GetRValue(c) < 80 && GetBValue(c) < 80;
+        });
     };
     EXPECT_GT(green(), 20);
     EnableWindow(ok, FALSE);
