@@ -18,22 +18,14 @@ std::string pointText(POINT point) {
 
 // The top-level windows of one process that pass `accept`, in z-order.
 std::vector<HWND> windowsOf(DWORD processId, const std::function<bool(HWND)>& accept) {
-    struct Search {
-        DWORD processId;
-        const std::function<bool(HWND)>* accept;
-        std::vector<HWND> found;
-    } search{processId, &accept, {}};
-    EnumWindows(
-        [](HWND window, LPARAM context) -> BOOL {
-            auto* search = reinterpret_cast<Search*>(context);
-            DWORD owner = 0;
-            GetWindowThreadProcessId(window, &owner);
-            if (owner == search->processId && (*search->accept)(window))
-                search->found.push_back(window);
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&search));
-    return search.found;
+    std::vector<HWND> found;
+    for (HWND window : topLevelWindows()) {
+        DWORD owner = 0;
+        GetWindowThreadProcessId(window, &owner);
+        if (owner == processId && accept(window))
+            found.push_back(window);
+    }
+    return found;
 }
 
 HWND firstWindowOf(DWORD processId, const std::function<bool(HWND)>& accept) {
@@ -197,15 +189,9 @@ void LauncherProcess::start(const std::string& directory, const Options& options
     app_ = firstWindowOf(processId(),
                          [](HWND window) { return windowClass(window) == "TApplication"; });
     threadId_ = GetWindowThreadProcessId(main_, nullptr);
-    EnumChildWindows(
-        main_,
-        [](HWND child, LPARAM context) -> BOOL {
-            if (lstrcmpiA(windowClass(child).c_str(), "Button") == 0)
-                reinterpret_cast<LauncherProcess*>(context)->buttons_.emplace_back(windowText(child),
-                                                                                    child);
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(this));
+    for (HWND child : childWindows(main_))
+        if (lstrcmpiA(windowClass(child).c_str(), "Button") == 0)
+            buttons_.emplace_back(windowText(child), child);
     waitIdle();
 }
 

@@ -32,22 +32,17 @@ struct Windows {
 // The message box of the process's thread, and anything else it shows meanwhile.
 Windows windowsOf(DWORD threadId) {
     Windows found;
-    EnumThreadWindows(
-        threadId,
-        [](HWND window, LPARAM parameter) {
-            auto& found = *reinterpret_cast<Windows*>(parameter);
-            if (!IsWindowVisible(window))
-                return TRUE;
-            std::string name = windowClass(window);
-            RECT bounds{};
-            GetWindowRect(window, &bounds);
-            if (name == "#32770")
-                found.box = window;
-            else if (bounds.right > bounds.left && bounds.bottom > bounds.top)
-                found.shown += name + " ";
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&found));
+    for (HWND window : threadWindows(threadId)) {
+        if (!IsWindowVisible(window))
+            continue;
+        std::string name = windowClass(window);
+        RECT bounds{};
+        GetWindowRect(window, &bounds);
+        if (name == "#32770")
+            found.box = window;
+        else if (bounds.right > bounds.left && bounds.bottom > bounds.top)
+            found.shown += name + " ";
+    }
     return found;
 }
 

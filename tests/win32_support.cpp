@@ -229,6 +229,37 @@ std::string windowClass(HWND window) {
     return std::string(buffer, length > 0 ? length : 0);
 }
 
+namespace {
+
+BOOL CALLBACK collectWindow(HWND window, LPARAM list) {
+    try {
+        reinterpret_cast<std::vector<HWND>*>(list)->push_back(window);
+        return TRUE;
+    } catch (...) {
+        return FALSE; // nothing thrown goes back into the system
+    }
+}
+
+} // namespace
+
+std::vector<HWND> threadWindows(DWORD thread) {
+    std::vector<HWND> found;
+    EnumThreadWindows(thread, collectWindow, reinterpret_cast<LPARAM>(&found));
+    return found;
+}
+
+std::vector<HWND> childWindows(HWND parent) {
+    std::vector<HWND> found;
+    EnumChildWindows(parent, collectWindow, reinterpret_cast<LPARAM>(&found));
+    return found;
+}
+
+std::vector<HWND> topLevelWindows() {
+    std::vector<HWND> found;
+    EnumWindows(collectWindow, reinterpret_cast<LPARAM>(&found));
+    return found;
+}
+
 SeenBox readMessageBox(HWND box) {
     SeenBox seen;
     seen.found = true;
@@ -236,26 +267,15 @@ SeenBox readMessageBox(HWND box) {
     seen.owner = GetWindow(box, GW_OWNER);
     seen.ownerEnabled = seen.owner && IsWindowEnabled(seen.owner);
     // The text is the one static control with text; the icon's static has none.
-    EnumChildWindows(
-        box,
-        [](HWND child, LPARAM context) -> BOOL {
-            std::string text = windowText(child);
-            if (lstrcmpiA(windowClass(child).c_str(), "Static") == 0 && !text.empty()) {
-                reinterpret_cast<SeenBox*>(context)->text = text;
-                return FALSE;
-            }
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&seen));
+    for (HWND child : childWindows(box)) {
+        std::string text = windowText(child);
+        if (lstrcmpiA(windowClass(child).c_str(), "Static") == 0 && !text.empty()) {
+            seen.text = text;
+            break;
+        }
+    }
     return seen;
 }
-
-namespace {
-struct BoxSearch {
-    const std::string* caption;
-    HWND found;
-};
-} // namespace
 
 SeenBox watchMessageBox(DWORD threadId, const std::string& caption,
                         const std::function<void()>& action, std::chrono::milliseconds timeout,
@@ -266,20 +286,10 @@ SeenBox watchMessageBox(DWORD threadId, const std::string& caption,
         HWND found = nullptr;
         waitUntil(
             [&] {
-                BoxSearch search{&caption, nullptr};
-                EnumThreadWindows(
-                    threadId,
-                    [](HWND window, LPARAM context) -> BOOL {
-                        auto* search = reinterpret_cast<BoxSearch*>(context);
-                        if (IsWindowVisible(window) && windowClass(window) == "#32770" &&
-                            windowText(window) == *search->caption) {
-                            search->found = window;
-                            return FALSE;
-                        }
-                        return TRUE;
-                    },
-                    reinterpret_cast<LPARAM>(&search));
-                found = search.found;
+                for (HWND window : threadWindows(threadId))
+                    if (!found && IsWindowVisible(window) && windowClass(window) == "#32770" &&
+                        windowText(window) == caption)
+                        found = window;
                 return found != nullptr || stop;
             },
             timeout);

@@ -87,6 +87,12 @@ private:
     DWORD threadId_ = 0;
 };
 
+// The windows the system lists, in z-order: a thread's top-level ones, a window's children (and
+// theirs), every top-level one.
+std::vector<HWND> threadWindows(DWORD thread);
+std::vector<HWND> childWindows(HWND parent);
+std::vector<HWND> topLevelWindows();
+
 // A window's text and its class name.
 std::string windowText(HWND window);
 std::string windowClass(HWND window);
