@@ -37,8 +37,6 @@ bool isVisibleBox(HWND window) {
     return IsWindowVisible(window) && windowClass(window) == "#32770";
 }
 
-POINT centreOf(const RECT& r) { return {(r.left + r.right) / 2, (r.top + r.bottom) / 2}; }
-
 } // namespace
 
 std::string launcherPath() { return testBinaryDirectory() + "MorvaLauncher.exe"; }
@@ -239,18 +237,6 @@ std::string LauncherProcess::sendKeys(const Keys& keys, HWND window) {
         return "SendInput of keys failed with error " + std::to_string(GetLastError());
     waitIdle();
     return {};
-}
-
-std::string LauncherProcess::pressKey(WORD key) {
-    return sendKeys(tap(key));
-}
-
-std::string LauncherProcess::pressKeyIn(HWND window, WORD key) {
-    return sendKeys(tap(key), window);
-}
-
-std::string LauncherProcess::pressAltKey(WORD key) {
-    return sendKeys(tapWith(VK_MENU, key));
 }
 
 std::string LauncherProcess::moveTo(POINT screen) {

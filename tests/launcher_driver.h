@@ -94,9 +94,9 @@ public:
 
     // Input for the main window; the ...In forms aim at another of the launcher's windows,
     // such as a dialog that has disabled the main window.
-    std::string pressKey(WORD key);
-    std::string pressKeyIn(HWND window, WORD key);
-    std::string pressAltKey(WORD key);
+    std::string pressKey(WORD key) { return sendKeys(tap(key)); }
+    std::string pressKeyIn(HWND window, WORD key) { return sendKeys(tap(key), window); }
+    std::string pressAltKey(WORD key) { return sendKeys(tapWith(VK_MENU, key)); }
     std::string clickButton(const std::string& caption, int clicks = 1);
     std::string clickAt(POINT client) { return clickIn(main_, client); }
     std::string clickIn(HWND window, POINT client, int clicks = 1);

@@ -136,11 +136,14 @@ public:
 class MainWindow : public ::testing::Test {
 protected:
     void SetUp() override {
-        application_.initialize(GetModuleHandleA(nullptr), IDI_MORVA);
+        create();
         application_.setTitle("The Realm of Morva");
+        start(SW_SHOWNORMAL);
+    }
+    void create() {
+        application_.initialize(GetModuleHandleA(nullptr), IDI_MORVA);
         form_ = &application_.createForm<TfrmMain>();
         frmAbout = &application_.createForm<TfrmAbout>();
-        start(SW_SHOWNORMAL);
     }
 
     void TearDown() override {
@@ -178,9 +181,9 @@ protected:
     }
 
     POINT screenCentre(HWND window) {
-        RECT r;
+        RECT r{};
         GetWindowRect(window, &r);
-        return {(r.left + r.right) / 2, (r.top + r.bottom) / 2};
+        return centreOf(r);
     }
     // Moves the pointer to a screen point with real input, and waits for it to get there before
     // the buttons go down.
@@ -583,11 +586,7 @@ TEST_F(MainWindow, TheTaskbarWindowCarriesTheTitleAndOwnsTheMainWindow) {
 // Start-up show commands, given to a fresh application instead of the normal one.
 class StartUp : public MainWindow {
 protected:
-    void SetUp() override {
-        application_.initialize(GetModuleHandleA(nullptr), IDI_MORVA);
-        form_ = &application_.createForm<TfrmMain>();
-        frmAbout = &application_.createForm<TfrmAbout>();
-    }
+    void SetUp() override { create(); }
 };
 
 TEST_F(StartUp, MaximisedStartsMaximisedWithNothingFocused) {
@@ -787,9 +786,6 @@ protected:
             waitUntil(changed);
         else
             pumpMessages(noChange);
-    }
-    static POINT centreOf(const RECT& r) {
-        return {(r.left + r.right) / 2, (r.top + r.bottom) / 2};
     }
     const RECT& bounds(const char* name) const { return frmAbout->control(name).bounds; }
 

@@ -93,6 +93,10 @@ std::vector<HWND> threadWindows(DWORD thread);
 std::vector<HWND> childWindows(HWND parent);
 std::vector<HWND> topLevelWindows();
 
+inline POINT centreOf(const RECT& r) {
+    return {(r.left + r.right) / 2, (r.top + r.bottom) / 2};
+}
+
 // A window's text and its class name.
 std::string windowText(HWND window);
 std::string windowClass(HWND window);
