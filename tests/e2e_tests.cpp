@@ -618,26 +618,18 @@ void expectBox(Scene& scene, const ExpectedBox& expected) {
 // A screen reader: the names of a window's accessible children, one a line, read through its
 // object from this process; then the default action of the one that is a link.
 std::string readAndRunTheLink(HWND window) {
-    void* object = nullptr;
-    AccessibleObjectFromWindow(window, OBJID_CLIENT, __uuidof(IAccessible), &object);
-    if (!object)
+    AccessibleObject root = clientObject(window);
+    if (!root)
         return "(no object)";
-    auto* root = static_cast<IAccessible*>(object);
     std::string names;
     long count = 0;
     root->get_accChildCount(&count);
     for (long i = 1; i <= count; ++i) {
-        VARIANT id{}, role{};
-        id.vt = VT_I4;
-        id.lVal = i;
-        BSTR name = nullptr;
-        root->get_accName(id, &name);
-        names += std::string(name, name + SysStringLen(name)) + "\n";
-        SysFreeString(name);
-        if (SUCCEEDED(root->get_accRole(id, &role)) && role.lVal == ROLE_SYSTEM_LINK)
-            root->accDoDefaultAction(id);
+        Read child = readChild(root.get(), childId(i));
+        names += child.name + "\n";
+        if (child.role == ROLE_SYSTEM_LINK)
+            root->accDoDefaultAction(childId(i));
     }
-    root->Release();
     return names;
 }
 

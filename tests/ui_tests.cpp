@@ -685,70 +685,6 @@ TEST_F(MainWindow, DensityChangesLayItOutAgainByTheSameRule) {
     }
 }
 
-// What a screen reader reads, in this process through oleacc: one child of a form's object, by
-// its id; a button is its own object, and only the window it stands for is read.
-struct Read {
-    HWND window = nullptr;
-    long role = -1, state = -1;
-    std::string name = "garbage", action = "garbage";
-    RECT location{-1, -1, -1, -1};
-};
-
-VARIANT childId(long id) {
-    VARIANT v{};
-    v.vt = VT_I4;
-    v.lVal = id;
-    return v;
-}
-
-UniqueCom<IAccessible> clientObject(HWND window) {
-    [[maybe_unused]] static HRESULT com = CoInitialize(nullptr); // the reader's own apartment
-    void* object = nullptr;
-    AccessibleObjectFromWindow(window, OBJID_CLIENT, __uuidof(IAccessible), &object);
-    return UniqueCom<IAccessible>(static_cast<IAccessible*>(object));
-}
-
-Read readChild(IAccessible* parent, const VARIANT& id) {
-    Read got;
-    if (id.vt == VT_DISPATCH) {
-        void* own = nullptr;
-        if (SUCCEEDED(id.pdispVal->QueryInterface(__uuidof(IAccessible), &own)))
-            WindowFromAccessibleObject(UniqueCom<IAccessible>(static_cast<IAccessible*>(own)).get(),
-                                       &got.window);
-        return got;
-    }
-    for (auto [text, get] : {std::pair{&got.name, &IAccessible::get_accName},
-                             std::pair{&got.action, &IAccessible::get_accDefaultAction}}) {
-        BSTR value = nullptr;
-        *text = (parent->*get)(id, &value) == S_OK ? std::string(value, value + SysStringLen(value))
-                                                   : "(none)";
-        SysFreeString(value);
-    }
-    VARIANT role{}, state{};
-    if (SUCCEEDED(parent->get_accRole(id, &role)) && SUCCEEDED(parent->get_accState(id, &state))) {
-        got.role = role.lVal;
-        got.state = state.lVal;
-    }
-    long x, y, width, height;
-    if (SUCCEEDED(parent->accLocation(&x, &y, &width, &height, id)))
-        got.location = {x, y, x + width, y + height};
-    return got;
-}
-
-std::vector<Read> readTree(IAccessible* root) {
-    long count = -1;
-    root->get_accChildCount(&count);
-    std::vector<VARIANT> children(std::max(count, 0L));
-    long obtained = 0;
-    AccessibleChildren(root, 0, count, children.data(), &obtained);
-    std::vector<Read> tree;
-    for (long i = 0; i < obtained; ++i) {
-        tree.push_back(readChild(root, children[i]));
-        VariantClear(&children[i]);
-    }
-    return tree;
-}
-
 // The About dialog, opened from the main window. While it is up this thread is inside its
 // modal loop, so a second thread plays the user.
 class AboutDialog : public MainWindow {
@@ -1062,7 +998,7 @@ TEST_F(AboutDialog, ScreenReadersGetEveryControlInReadingOrder) {
     for (auto [form, rows, visible] :
          {std::tuple{static_cast<Form*>(form_), std::span<const Row>(mainRows), true},
           std::tuple{static_cast<Form*>(frmAbout), std::span<const Row>(aboutRows), false}}) {
-        UniqueCom<IAccessible> root = clientObject(form->handle());
+        AccessibleObject root = clientObject(form->handle());
         ASSERT_NE(root, nullptr);
         std::vector<Read> tree = readTree(root.get());
         ASSERT_EQ(tree.size(), rows.size()) << windowText(form->handle());
@@ -1096,7 +1032,7 @@ TEST_F(AboutDialog, DefaultActionsRunTheLinkAndTheArtworkOnce) {
     frmAbout->show();
     frmAbout->lblLink2URLMouseMove();
     settle();
-    UniqueCom<IAccessible> root = clientObject(about());
+    AccessibleObject root = clientObject(about());
     ASSERT_NE(root, nullptr);
     EXPECT_EQ(root->accDoDefaultAction(childId(7)), S_OK);
     EXPECT_EQ(root->accDoDefaultAction(childId(2)), DISP_E_MEMBERNOTFOUND);
@@ -1116,7 +1052,7 @@ TEST_F(AboutDialog, DefaultActionsRunTheLinkAndTheArtworkOnce) {
 
 // A reader may hold the object after the window has gone: it then answers an error.
 TEST_F(MainWindow, AnAccessibleObjectHeldPastItsWindowAnswersAnError) {
-    UniqueCom<IAccessible> held;
+    AccessibleObject held;
     long count = -1;
     {
         TfrmAbout another;

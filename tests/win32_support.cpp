@@ -397,6 +397,61 @@ std::optional<GUITHREADINFO> guiThreadInfo(DWORD thread) {
     return info;
 }
 
+VARIANT childId(long id) {
+    VARIANT v{};
+    v.vt = VT_I4;
+    v.lVal = id;
+    return v;
+}
+
+AccessibleObject clientObject(HWND window) {
+    [[maybe_unused]] static HRESULT com = CoInitialize(nullptr); // the reader's own apartment
+    void* object = nullptr;
+    AccessibleObjectFromWindow(window, OBJID_CLIENT, __uuidof(IAccessible), &object);
+    return AccessibleObject(static_cast<IAccessible*>(object));
+}
+
+Read readChild(IAccessible* parent, const VARIANT& id) {
+    Read got;
+    if (id.vt == VT_DISPATCH) {
+        void* own = nullptr;
+        if (SUCCEEDED(id.pdispVal->QueryInterface(__uuidof(IAccessible), &own)))
+            WindowFromAccessibleObject(AccessibleObject(static_cast<IAccessible*>(own)).get(),
+                                       &got.window);
+        return got;
+    }
+    for (auto [text, get] : {std::pair{&got.name, &IAccessible::get_accName},
+                             std::pair{&got.action, &IAccessible::get_accDefaultAction}}) {
+        BSTR value = nullptr;
+        *text = (parent->*get)(id, &value) == S_OK ? std::string(value, value + SysStringLen(value))
+                                                   : "(none)";
+        SysFreeString(value);
+    }
+    VARIANT role{}, state{};
+    if (SUCCEEDED(parent->get_accRole(id, &role)) && SUCCEEDED(parent->get_accState(id, &state))) {
+        got.role = role.lVal;
+        got.state = state.lVal;
+    }
+    long x, y, width, height;
+    if (SUCCEEDED(parent->accLocation(&x, &y, &width, &height, id)))
+        got.location = {x, y, x + width, y + height};
+    return got;
+}
+
+std::vector<Read> readTree(IAccessible* root) {
+    long count = -1;
+    root->get_accChildCount(&count);
+    std::vector<VARIANT> children(std::max(count, 0L));
+    long obtained = 0;
+    AccessibleChildren(root, 0, count, children.data(), &obtained);
+    std::vector<Read> tree;
+    for (long i = 0; i < obtained; ++i) {
+        tree.push_back(readChild(root, children[i]));
+        VariantClear(&children[i]);
+    }
+    return tree;
+}
+
 ReadLink readLink(const std::string& file) {
     ReadLink read;
     IShellLinkW* link = nullptr;

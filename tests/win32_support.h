@@ -5,8 +5,11 @@
 
 #include <windows.h>
 
+#include <oleacc.h>
+
 #include <chrono>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -184,6 +187,25 @@ std::string movePointer(POINT screen, const std::function<void()>& between = {})
 // What a thread's windows are doing (focus, capture, a move or size loop), read from any
 // thread; nothing when the system cannot say. The focus starts as a sentinel, 0xdeadbeef.
 std::optional<GUITHREADINFO> guiThreadInfo(DWORD thread);
+
+// What a screen reader reads, in this process through oleacc: one child of a window's client
+// object, by its id; a button is its own object, and only the window it stands for is read.
+struct Read {
+    HWND window = nullptr;
+    long role = -1, state = -1;
+    std::string name = "garbage", action = "garbage";
+    RECT location{-1, -1, -1, -1};
+};
+struct ReleaseAccessible {
+    void operator()(IAccessible* object) const { object->Release(); }
+};
+using AccessibleObject = std::unique_ptr<IAccessible, ReleaseAccessible>;
+VARIANT childId(long id);
+// A window's client object, or nothing; in an apartment of this thread's own.
+AccessibleObject clientObject(HWND window);
+Read readChild(IAccessible* parent, const VARIANT& id);
+// Every child, in the order the object gives them.
+std::vector<Read> readTree(IAccessible* root);
 
 // A link file read back through a fresh link object, independently of the code that wrote it.
 // Every text starts as "garbage", so a property the reader never filled in shows.
