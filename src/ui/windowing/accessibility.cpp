@@ -90,14 +90,15 @@ Order readingOrder(const Form& form) {
     return order;
 }
 
-// A child as a VARIANT: a button's standard object, or a simple element's id.
+// A child as a VARIANT: a button's standard object, or a simple element's id; null: the client
+// area itself.
 HRESULT child(const Control* control, const Order& order, VARIANT* out) {
-    if (control->window) {
+    if (control && control->window) {
         out->vt = VT_DISPATCH;
         return windowObject(control->window.get(), &out->pdispVal);
     }
     auto at = std::find(order.begin(), order.end(), control);
-    *out = childVariant(static_cast<long>(at - order.begin()) + 1);
+    *out = control ? childVariant(static_cast<long>(at - order.begin()) + 1) : self();
     return S_OK;
 }
 
@@ -228,14 +229,8 @@ public:
         focus->vt = VT_EMPTY;
         return with(self(), [&](Control*, const Order& order) -> HRESULT {
             HWND focused = GetFocus();
-            if (focused == form_->handle()) {
-                *focus = self();
-                return S_OK;
-            }
-            for (Control* control : order)
-                if (control->window && control->window.get() == focused)
-                    return child(control, order, focus);
-            return S_FALSE;
+            Control* control = form_->controlOf(focused);
+            return control || focused == form_->handle() ? child(control, order, focus) : S_FALSE;
         });
     }
     HRESULT STDMETHODCALLTYPE get_accSelection(VARIANT* selection) override {
@@ -326,10 +321,6 @@ public:
                 form_->controlOf(ChildWindowFromPointEx(window, point, CWP_SKIPINVISIBLE));
             if (!found)
                 found = form_->controlAt(point);
-            if (!found) {
-                *hit = self();
-                return S_OK;
-            }
             return child(found, order, hit);
         });
     }
@@ -342,14 +333,9 @@ public:
                 return E_ACCESSDENIED;
             // Run after this call returns, as accDoDefaultAction's documentation asks: a
             // handler may open a box, and the reader must not wait on it.
-            const auto& controls = form_->controls();
-            auto index = std::find_if(controls.begin(), controls.end(),
-                                      [&](const auto& c) { return c.get() == control; }) -
-                         controls.begin();
-            return PostMessageA(form_->handle(), defaultActionMessage, static_cast<WPARAM>(index),
-                                0)
-                       ? S_OK
-                       : E_FAIL;
+            // The form's controls stand in its layout's order.
+            auto index = static_cast<WPARAM>(&control->row - form_->layout().controls.data());
+            return PostMessageA(form_->handle(), defaultActionMessage, index, 0) ? S_OK : E_FAIL;
         });
     }
     HRESULT STDMETHODCALLTYPE put_accName(VARIANT, BSTR) override { return E_NOTIMPL; }

@@ -1,8 +1,6 @@
 // The application object (application.h).
 #include "windowing/support.h"
 
-#include "shell_operations.h"
-
 #include <commctrl.h>
 #include <dwmapi.h>
 
@@ -10,8 +8,6 @@
 #include <cmath>
 
 namespace {
-
-Application* currentApplication = nullptr;
 
 // Posted to the application's window when it leaves the minimised state.
 constexpr UINT restoredMessage = WM_APP;
@@ -30,19 +26,11 @@ std::optional<int> startupShowCommand() {
 
 } // namespace
 
-Application::Application() {
-    currentApplication = this;
-}
-
 Application::~Application() {
     forms_.clear();
     window_.reset();
-    if (currentApplication == this)
-        currentApplication = nullptr;
-}
-
-Application& Application::instance() {
-    return *currentApplication;
+    if (current_ == this)
+        current_ = nullptr;
 }
 
 void Application::initialize(HINSTANCE instance, int icon) {
@@ -96,11 +84,6 @@ void Application::setTitle(const std::string& title) {
         SetWindowTextA(window_.get(), title.c_str());
 }
 
-void Application::formCreated(Form& form) {
-    if (!mainForm_)
-        mainForm_ = &form;
-}
-
 void Application::run() {
     start(startupShowCommand().value_or(SW_SHOWNORMAL));
     MSG message;
@@ -126,10 +109,6 @@ void Application::start(int showCommand) {
     ShowWindow(handle(), SW_SHOWNOACTIVATE);
     ShowWindow(main, showCommand == SW_SHOWMAXIMIZED ? SW_SHOWMAXIMIZED : SW_SHOWNORMAL);
     SetForegroundWindow(main);
-}
-
-void Application::terminate() {
-    PostQuitMessage(0);
 }
 
 void Application::dispatch(MSG& message) {
@@ -196,15 +175,6 @@ void Application::messageBox(const std::string& text, const std::string& caption
 
 void Application::showException(const std::exception& error) {
     messageBox(exceptionBoxText(error.what()), title_, MB_ICONHAND);
-}
-
-std::optional<std::string> Application::exeName() const {
-    return shellOperations().executablePath();
-}
-
-void Application::minimize() {
-    // The forms follow in WM_SIZE, before the system activates another window.
-    ShowWindow(handle(), SW_MINIMIZE);
 }
 
 UniqueBitmap Application::taskbarPicture(int maxWidth, int maxHeight) const {

@@ -3,6 +3,7 @@
 // and restoring, and the exception box every dispatch point shows what it caught in.
 #pragma once
 
+#include "shell_operations.h"
 #include "shell_operations_win32.h"
 #include "windowing/form.h"
 
@@ -12,29 +13,24 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
 // A Win32 call the program cannot go on without failed.
-class WindowsError : public std::exception {
-public:
-    explicit WindowsError(std::string message) : message_(std::move(message)) {}
-    const char* what() const noexcept override { return message_.c_str(); }
-
-private:
-    std::string message_;
+struct WindowsError : std::runtime_error {
+    using std::runtime_error::runtime_error;
 };
 
-// One per process: holds the title and a zero-size window of its own that carries the taskbar
-// button and owns every form.
+// One per process.
 class Application {
 public:
-    Application();
+    Application() { current_ = this; }
     ~Application();
     Application(const Application&) = delete;
     Application& operator=(const Application&) = delete;
 
-    static Application& instance();
+    static Application& instance() { return *current_; }
 
     // `icon`: the resource id of the taskbar button's icon, 0 for none.
     void initialize(HINSTANCE instance, int icon = 0);
@@ -47,6 +43,8 @@ public:
         auto form = std::make_unique<F>();
         F& created = *form;
         forms_.push_back(std::move(form));
+        if (!mainForm_)
+            mainForm_ = &created;
         return created;
     }
     Form* mainForm() const { return mainForm_; }
@@ -56,23 +54,20 @@ public:
     void run();
     // Shows the main window as `showCommand` says; run's first step, which tests take alone.
     void start(int showCommand);
-    void terminate();
+    void terminate() { PostQuitMessage(0); }
 
     // A message box modal to all of the program's windows, owned by the application's window.
     void messageBox(const std::string& text, const std::string& caption, unsigned flags);
     void showException(const std::exception& error);
     // The running executable's full path; nothing when it was too long to read whole.
-    std::optional<std::string> exeName() const;
+    std::optional<std::string> exeName() const { return shellOperations().executablePath(); }
 
-    // Minimises the application to its taskbar button; the forms follow its window's state.
-    void minimize();
     // The picture the taskbar shows for the button: the main window's client area, drawn off
     // screen, as large as fits in the size given; null when there is none. Public, so that it
     // can be looked at where no window manager asks for it (Wine).
     UniqueBitmap taskbarPicture(int maxWidth, int maxHeight) const;
 
     // What forms tell the application.
-    void formCreated(Form& form);
     // A form laid out again at another density: the taskbar's picture of the main window is stale.
     void formLaidOut(const Form& form);
     void formActivated(Form& form) { lastActive_ = &form; }
@@ -86,6 +81,7 @@ public:
     bool dispatchUntil(const std::function<bool()>& done);
 
 private:
+    static inline Application* current_ = nullptr;
     void loadTaskbarIcon(UINT dpi);
     void dispatch(MSG& message);
     static LRESULT CALLBACK windowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);

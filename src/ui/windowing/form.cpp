@@ -16,14 +16,9 @@ Form::Form(const FormLayout& layout) : layout_(layout) {
     registerClass(instance, className, &Form::windowProc, CS_DBLCLKS);
     loadColours();
 
-    DWORD style = WS_CAPTION | WS_CLIPCHILDREN;
-    DWORD exStyle = 0;
-    if (layout.border == Border::dialog) {
-        style |= WS_POPUP;
-        exStyle |= WS_EX_DLGMODALFRAME;
-    } else {
-        style |= WS_OVERLAPPED | WS_SYSMENU | WS_MINIMIZEBOX;
-    }
+    bool dialog = layout.border == Border::dialog;
+    DWORD style = WS_CAPTION | WS_CLIPCHILDREN |
+                  (dialog ? WS_POPUP : WS_OVERLAPPED | WS_SYSMENU | WS_MINIMIZEBOX);
 
     // A menu item's command id is its index among the layout's items, after firstMenuId.
     UniqueMenu menu;
@@ -40,10 +35,10 @@ Form::Form(const FormLayout& layout) : layout_(layout) {
     }
 
     // Sized when laid out, at the density of the monitor it is on: the screen's centre.
-    HWND window =
-        CreateWindowExA(exStyle, className.c_str(), std::string(layout.caption).c_str(), style,
-                        GetSystemMetrics(SM_CXSCREEN) / 2, GetSystemMetrics(SM_CYSCREEN) / 2, 0, 0,
-                        application.handle(), menu.get(), instance, this);
+    HWND window = CreateWindowExA(
+        dialog ? WS_EX_DLGMODALFRAME : 0, className.c_str(), std::string(layout.caption).c_str(),
+        style, GetSystemMetrics(SM_CXSCREEN) / 2, GetSystemMetrics(SM_CYSCREEN) / 2, 0, 0,
+        application.handle(), menu.get(), instance, this);
     if (!window)
         throw WindowsError("Cannot create the window " + className);
     (void)menu.release(); // the window destroys its menu bar with itself
@@ -60,7 +55,6 @@ Form::Form(const FormLayout& layout) : layout_(layout) {
     SendMessageA(window, WM_CHANGEUISTATE,
                  MAKEWPARAM(cues ? UIS_CLEAR : UIS_SET, UISF_HIDEACCEL | UISF_HIDEFOCUS), 0);
     updateDefaultLook();
-    application.formCreated(*this);
 }
 
 Form::~Form() {
@@ -73,15 +67,12 @@ void Form::createControls(HINSTANCE instance) {
     for (const ControlLayout& row : layout_.controls) {
         auto control = std::make_unique<Control>(row);
         if (control->isButton()) {
-            DWORD style = WS_CHILD | WS_VISIBLE | BS_NOTIFY |
+            DWORD style = WS_CHILD | WS_VISIBLE | BS_NOTIFY | (row.tabOrder >= 0 ? WS_TABSTOP : 0) |
                           (row.kind == ControlKind::glyphButton ? BS_OWNERDRAW : BS_PUSHBUTTON);
-            if (row.tabOrder >= 0)
-                style |= WS_TABSTOP;
             UINT id = firstControlId + static_cast<UINT>(controls_.size());
-            std::string caption(row.caption);
-            HWND button = CreateWindowExA(0, "BUTTON", caption.c_str(), style, 0, 0, 0, 0, handle(),
-                                          reinterpret_cast<HMENU>(static_cast<UINT_PTR>(id)),
-                                          instance, nullptr);
+            HWND button = CreateWindowExA(
+                0, "BUTTON", std::string(row.caption).c_str(), style, 0, 0, 0, 0, handle(),
+                reinterpret_cast<HMENU>(static_cast<UINT_PTR>(id)), instance, nullptr);
             if (!button)
                 throw WindowsError("Cannot create the button " + std::string(row.name));
             control->window.reset(button);
@@ -92,7 +83,8 @@ void Form::createControls(HINSTANCE instance) {
             // The disabled look of a glyph is the resource that follows it.
             control->bitmap = loadBitmap(instance, row.image);
             control->disabledBitmap = loadBitmap(instance, row.image + 1);
-        } else if (row.kind == ControlKind::picture && !isIconResource(instance, row.image)) {
+        } else if (row.kind == ControlKind::picture &&
+                   !FindResourceA(instance, MAKEINTRESOURCEA(row.image), RT_GROUP_ICON)) {
             control->bitmap = loadBitmap(instance, row.image);
         }
         controls_.push_back(std::move(control));
@@ -114,9 +106,8 @@ SIZE Form::layOut(UINT dpi) {
     HINSTANCE instance = Application::instance().moduleInstance();
     // The window font for the density; the height of its "0" decides the scale, applied to the
     // layout's own figures, never to the current ones.
-    std::pair<UniqueFont, int> windowFont = windowFontAt(dpi);
-    UniqueFont& font = windowFont.first;
-    int measured = windowFont.second;
+    std::pair<UniqueFont, int> font = windowFontAt(dpi);
+    int measured = font.second;
     auto scale = [&](int value) { return scaleValue(value, measured); };
     ScopedGetDC screen(nullptr);
     for (const auto& control : controls_) {
@@ -126,7 +117,7 @@ SIZE Form::layOut(UINT dpi) {
         UniqueFont ownFont;
         if (!row.font.face.empty())
             ownFont = createFont(row.font.face, scale(designPixelHeight(row.font.pointSize)));
-        HFONT controlFont = ownFont ? ownFont.get() : font.get();
+        HFONT controlFont = ownFont ? ownFont.get() : font.first.get();
         RECT& r = control->bounds;
         if (control->window) {
             SetWindowPos(control->window.get(), nullptr, r.left, r.top, r.right - r.left,
@@ -144,7 +135,7 @@ SIZE Form::layOut(UINT dpi) {
         // A button's previous font goes only once it has the new one.
         control->ownFont = std::move(ownFont);
     }
-    font_ = std::move(font);
+    font_ = std::move(font.first);
     measuredTextHeight_ = measured;
 
     if (layout_.icon) {
@@ -283,10 +274,11 @@ void Form::onButtonNotify(HWND button, UINT code) {
 }
 
 bool Form::onSysCommand(UINT command) {
-    // The main window's minimise button minimises the application to its taskbar button.
+    // The main window's minimise button minimises the application to its taskbar button; the
+    // forms follow in the application window's WM_SIZE, before the system activates another.
     if (command != SC_MINIMIZE || this != Application::instance().mainForm())
         return false;
-    Application::instance().minimize();
+    ShowWindow(Application::instance().handle(), SW_MINIMIZE);
     return true;
 }
 
@@ -347,20 +339,13 @@ void Form::show() {
     ShowWindow(handle(), SW_SHOW);
 }
 
-void Form::hide() {
-    ShowWindow(handle(), SW_HIDE);
-}
-
 void Form::close() {
-    if (inModalLoop_) {
+    if (inModalLoop_)
         modalResult_ = ModalResult::cancel;
-        return;
-    }
-    if (this == Application::instance().mainForm()) {
+    else if (this == Application::instance().mainForm())
         Application::instance().terminate();
-        return;
-    }
-    hide();
+    else
+        hide();
 }
 
 ModalResult Form::showModal() {

@@ -1,12 +1,6 @@
 // Forms built from a layout: a top-level window with push and glyph buttons (child windows)
 // and windowless labels and pictures, scaled to the display's font, shown plain or modally.
-// The class is one; its work is split by concern:
-//   form.cpp      creation, laying out at a density, the window procedure, showing, closing,
-//                 clicks
-//   keyboard.cpp  the keyboard and focus model (Tab, arrows, Enter, Escape, accelerators)
-//   mouse.cpp     windowless controls under the pointer: clicks, double-clicks, movement
-//   painting.cpp  the background, labels, pictures and the glyph button
-//   accessibility.cpp  what a screen reader is told about the controls
+// One class, its work split by concern over the sources windowing.h lists.
 #pragma once
 
 #include "layout.h"
@@ -35,7 +29,6 @@ struct Control {
     UniqueIcon icon; // a picture showing an icon
     bool drawnAsDefault = false;
 
-    bool focusable() const { return row.tabOrder >= 0 && window; }
     bool isButton() const {
         return row.kind == ControlKind::pushButton || row.kind == ControlKind::glyphButton;
     }
@@ -52,7 +45,7 @@ public:
     HWND handle() const { return window_.get(); }
     const FormLayout& layout() const { return layout_; }
     void show();
-    void hide();
+    void hide() { ShowWindow(handle(), SW_HIDE); }
     // Closing the main window terminates the application; closing a modal one ends its
     // loop with the result Cancel; any other is hidden.
     void close();
@@ -95,7 +88,6 @@ private:
     void onButtonNotify(HWND button, UINT code);
     bool onSysCommand(UINT command);
     bool onActivate(bool active, bool minimised);
-    // The outer size of the window laid out at a density.
     SIZE onGetDpiScaledSize(UINT dpi) const;
     void onDpiChanged(UINT dpi, const RECT& suggested);
     bool onSetCursor(HWND under, UINT hitTest);

@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <utility>
 
 namespace {
 
@@ -91,22 +92,14 @@ bool Form::onChar(char typed) {
 }
 
 void Form::activated() {
-    if (!activatedOnce_) {
-        activatedOnce_ = true;
-        if (layout_.onActivate) {
-            run(layout_.onActivate);
-            // A handler that cleared the active control leaves the focus on the window itself.
-            if (!activeControl_) {
-                SetFocus(handle());
-                updateDefaultLook();
-                return;
-            }
-        }
-    }
-    if (!activeControl_) {
+    // A handler the first activation runs that clears the active control leaves the focus on
+    // the window itself.
+    bool handlerRun = !std::exchange(activatedOnce_, true) && layout_.onActivate;
+    if (handlerRun)
+        run(layout_.onActivate);
+    if (!activeControl_ && !handlerRun) {
         std::vector<Control*> order = tabOrder();
-        if (!order.empty())
-            activeControl_ = order.front();
+        activeControl_ = order.empty() ? nullptr : order.front();
     }
     SetFocus(activeControl_ ? activeControl_->window.get() : handle());
     updateDefaultLook();
@@ -121,7 +114,7 @@ void Form::setActiveControl(Control* control) {
 std::vector<Control*> Form::tabOrder() const {
     std::vector<Control*> order;
     for (const auto& control : controls_)
-        if (control->focusable() && IsWindowVisible(control->window.get()) &&
+        if (control->row.tabOrder >= 0 && IsWindowVisible(control->window.get()) &&
             IsWindowEnabled(control->window.get()))
             order.push_back(control.get());
     std::stable_sort(order.begin(), order.end(), [](const Control* a, const Control* b) {

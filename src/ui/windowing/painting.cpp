@@ -113,7 +113,6 @@ void Form::onDrawItem(const DRAWITEMSTRUCT& item) {
     // The glyph left of the caption, the pair centred; pressed, both move down and right.
     HFONT font = control->ownFont ? control->ownFont.get() : font_.get();
     const ControlLayout& row = control->row;
-    const int captionLength = static_cast<int>(row.caption.size());
     SIZE text = textExtent(dc, font, row.caption);
     int glyph = scaleValue(row.glyph.size, measuredTextHeight_);
     int spacing = scaleValue(row.glyph.spacing, measuredTextHeight_);
@@ -124,20 +123,19 @@ void Form::onDrawItem(const DRAWITEMSTRUCT& item) {
     drawGlyph(dc, disabled ? control->disabledBitmap.get() : control->bitmap.get(), glyphRect);
 
     RECT textRect{left + glyph + spacing, r.top + shift, r.right, r.bottom + shift};
-    UINT format = DT_SINGLELINE | DT_VCENTER | (keyboardCuesHidden(handle()) ? DT_HIDEPREFIX : 0);
+    bool cuesHidden = SendMessageA(handle(), WM_QUERYUISTATE, 0, 0) & UISF_HIDEACCEL;
+    UINT format = DT_SINGLELINE | DT_VCENTER | (cuesHidden ? DT_HIDEPREFIX : 0);
     ScopedSelectObject selected(dc, font);
     SetBkMode(dc, TRANSPARENT);
-    if (disabled) {
-        // Embossed, as the system draws disabled text.
-        RECT highlight = textRect;
-        OffsetRect(&highlight, 1, 1);
-        SetTextColor(dc, GetSysColor(COLOR_BTNHIGHLIGHT));
-        DrawTextA(dc, row.caption.data(), captionLength, &highlight, format);
-        SetTextColor(dc, GetSysColor(COLOR_GRAYTEXT));
-    } else {
-        SetTextColor(dc, GetSysColor(COLOR_BTNTEXT));
-    }
-    DrawTextA(dc, row.caption.data(), captionLength, &textRect, format);
+    auto drawCaption = [&](RECT at, int colour) {
+        SetTextColor(dc, GetSysColor(colour));
+        DrawTextA(dc, row.caption.data(), static_cast<int>(row.caption.size()), &at, format);
+    };
+    // Disabled, embossed as the system draws disabled text.
+    if (disabled)
+        drawCaption({textRect.left + 1, textRect.top + 1, textRect.right + 1, textRect.bottom + 1},
+                    COLOR_BTNHIGHLIGHT);
+    drawCaption(textRect, disabled ? COLOR_GRAYTEXT : COLOR_BTNTEXT);
 
     if ((item.itemState & ODS_FOCUS) && !(item.itemState & ODS_NOFOCUSRECT)) {
         RECT focus = r;

@@ -1,29 +1,5 @@
 #include "windowing/support.h"
 
-namespace {
-
-// Resolved once: on older Windows they are missing, and the program must still start there.
-struct DensityCalls {
-    decltype(&GetDpiForWindow) dpiForWindow =
-        systemFunction<decltype(&GetDpiForWindow)>("user32.dll", "GetDpiForWindow");
-    decltype(&GetSystemMetricsForDpi) systemMetricsForDpi =
-        systemFunction<decltype(&GetSystemMetricsForDpi)>("user32.dll", "GetSystemMetricsForDpi");
-    decltype(&AdjustWindowRectExForDpi) adjustWindowRectExForDpi =
-        systemFunction<decltype(&AdjustWindowRectExForDpi)>("user32.dll",
-                                                            "AdjustWindowRectExForDpi");
-    // Common controls 6 (the manifest's), not in mingw's import library.
-    using LoadIconWithScaleDownFunction = HRESULT(WINAPI*)(HINSTANCE, PCWSTR, int, int, HICON*);
-    LoadIconWithScaleDownFunction loadIconWithScaleDown =
-        systemFunction<LoadIconWithScaleDownFunction>("comctl32.dll", "LoadIconWithScaleDown");
-};
-
-const DensityCalls& densityCalls() {
-    static const DensityCalls calls;
-    return calls;
-}
-
-} // namespace
-
 COLORREF colourOf(Colour colour) {
     switch (colour) {
     case Colour::black:
@@ -67,9 +43,16 @@ void registerClass(HINSTANCE instance, const std::string& name, WNDPROC procedur
         throw WindowsError("Cannot register the window class " + name);
 }
 
+// The calls below that Windows may lack are each looked up once, at the first call: on older
+// Windows they are missing, and the program must still start there.
+
 UniqueIcon loadIcon(HINSTANCE instance, int id, int size) {
+    // Common controls 6 (the manifest's), not in mingw's import library.
+    static const auto scaleDown =
+        systemFunction<HRESULT(WINAPI*)(HINSTANCE, PCWSTR, int, int, HICON*)>(
+            "comctl32.dll", "LoadIconWithScaleDown");
     HICON icon = nullptr;
-    if (auto scaleDown = densityCalls().loadIconWithScaleDown)
+    if (scaleDown)
         scaleDown(instance, MAKEINTRESOURCEW(id), size, size, &icon);
     else
         icon = static_cast<HICON>(
@@ -86,22 +69,18 @@ UniqueBitmap loadBitmap(HINSTANCE instance, int id) {
     return UniqueBitmap(static_cast<HBITMAP>(bitmap));
 }
 
-bool isIconResource(HINSTANCE instance, int id) {
-    return FindResourceA(instance, MAKEINTRESOURCEA(id), RT_GROUP_ICON) != nullptr;
-}
-
-bool keyboardCuesHidden(HWND window) {
-    return (SendMessageA(window, WM_QUERYUISTATE, 0, 0) & UISF_HIDEACCEL) != 0;
-}
-
 UINT windowDpi(HWND window) {
-    if (auto dpiForWindow = densityCalls().dpiForWindow)
+    static const auto dpiForWindow =
+        systemFunction<decltype(&GetDpiForWindow)>("user32.dll", "GetDpiForWindow");
+    if (dpiForWindow)
         return dpiForWindow(window);
     return static_cast<UINT>(GetDeviceCaps(ScopedGetDC(nullptr), LOGPIXELSY));
 }
 
 int systemMetric(int index, UINT dpi) {
-    if (auto metricForDpi = densityCalls().systemMetricsForDpi)
+    static const auto metricForDpi =
+        systemFunction<decltype(&GetSystemMetricsForDpi)>("user32.dll", "GetSystemMetricsForDpi");
+    if (metricForDpi)
         return metricForDpi(index, dpi);
     return GetSystemMetrics(index);
 }
@@ -111,7 +90,9 @@ SIZE frameSize(SIZE client, HWND window, UINT dpi) {
     auto style = static_cast<DWORD>(GetWindowLongA(window, GWL_STYLE));
     auto exStyle = static_cast<DWORD>(GetWindowLongA(window, GWL_EXSTYLE));
     BOOL menu = GetMenu(window) != nullptr;
-    if (auto adjustForDpi = densityCalls().adjustWindowRectExForDpi)
+    static const auto adjustForDpi = systemFunction<decltype(&AdjustWindowRectExForDpi)>(
+        "user32.dll", "AdjustWindowRectExForDpi");
+    if (adjustForDpi)
         adjustForDpi(&frame, style, menu, exStyle, dpi);
     else
         AdjustWindowRectEx(&frame, style, menu, exStyle);

@@ -21,8 +21,6 @@ void registerClass(HINSTANCE instance, const std::string& name, WNDPROC procedur
 // An icon of the size asked, scaled down from a larger image when the resource has no such size.
 UniqueIcon loadIcon(HINSTANCE instance, int id, int size);
 UniqueBitmap loadBitmap(HINSTANCE instance, int id);
-bool isIconResource(HINSTANCE instance, int id);
-bool keyboardCuesHidden(HWND window);
 
 // Density: Windows 10 (1607) has these calls per window; before it the process is system aware,
 // and the system's one density, metrics and frame serve.
