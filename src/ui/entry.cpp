@@ -3,11 +3,22 @@
 #include "launcher.h"
 #include "main.h"
 #include "resource.h"
+#include "shell_operations_win32.h"
 #include "windowing/support.h"
 
 #include <cstdlib>
 
 namespace {
+
+// The program's platform seam: the Win32 backend with its application-owned box bound to the
+// application object.
+class ApplicationShellOperations : public Win32ShellOperations {
+public:
+    void appMessageBox(const std::string& text, const std::string& caption,
+                       unsigned flags) override {
+        Application::instance().messageBox(text, caption, flags);
+    }
+};
 
 // DLLs loaded from here on, the delay-loaded ones included (their helper calls LoadLibrary),
 // come from the system folder only: the package folder, where players drop mods and patches,
@@ -47,5 +58,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
 // library's verbose handler would print a demangled type name to a console a GUI program does
 // not have, and it brings 37 KB of demangler into the exe; this one stops the program.
 namespace __gnu_cxx {
-void __verbose_terminate_handler() { std::abort(); }
+void __verbose_terminate_handler() {
+    std::abort();
+}
 } // namespace __gnu_cxx

@@ -4,10 +4,8 @@
 #include <cmath>
 
 int scaleValue(int value, int measuredTextHeight) {
-    if (measuredTextHeight == designTextHeight)
-        return value;
-    return static_cast<int>(std::lround(static_cast<double>(value) * measuredTextHeight /
-                                        designTextHeight));
+    return static_cast<int>(
+        std::lround(static_cast<double>(value) * measuredTextHeight / designTextHeight));
 }
 
 int designPixelHeight(int pointSize) {

@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <utility>
 
 namespace {
 
@@ -86,9 +87,7 @@ void Application::setTitle(const std::string& title) {
 
 void Application::run() {
     start(startupShowCommand().value_or(SW_SHOWNORMAL));
-    MSG message;
-    while (GetMessageA(&message, nullptr, 0, 0) > 0)
-        dispatch(message);
+    dispatchUntil([] { return false; }); // until the quit message
 }
 
 void Application::start(int showCommand) {
@@ -111,15 +110,6 @@ void Application::start(int showCommand) {
     SetForegroundWindow(main);
 }
 
-void Application::dispatch(MSG& message) {
-    // Only dispatches: the keyboard model is in the window procedures, since a message box's
-    // loop dispatches our windows' keys without ever calling this.
-    guarded([&] {
-        TranslateMessage(&message);
-        DispatchMessageA(&message);
-    });
-}
-
 bool Application::dispatchUntil(const std::function<bool()>& done) {
     while (!done()) {
         MSG message;
@@ -129,7 +119,12 @@ bool Application::dispatchUntil(const std::function<bool()>& done) {
                 PostQuitMessage(static_cast<int>(message.wParam));
             return false;
         }
-        dispatch(message);
+        // Only dispatches: the keyboard model is in the window procedures, since a message box's
+        // loop dispatches our windows' keys without ever calling this.
+        guarded([&] {
+            TranslateMessage(&message);
+            DispatchMessageA(&message);
+        });
     }
     return true;
 }
@@ -217,9 +212,7 @@ UniqueBitmap Application::taskbarPicture(int maxWidth, int maxHeight) const {
 void Application::onRestored() {
     if (IsIconic(handle()) || hiddenByMinimize_.empty())
         return;
-    std::vector<HWND> hidden;
-    hidden.swap(hiddenByMinimize_);
-    for (HWND window : hidden)
+    for (HWND window : std::exchange(hiddenByMinimize_, {}))
         ShowWindow(window, SW_SHOWNA);
     // The restore that led here has activated this window by now, when it was to.
     if (GetActiveWindow() == handle())
@@ -324,11 +317,4 @@ void Application::onGetMinMaxInfo(MINMAXINFO& limits) {
 bool Application::onActivate(bool active, bool minimised) {
     // Activated itself (restored, or a box it owned has closed): the form takes it on.
     return active && !minimised && activateForm();
-}
-
-// --- The seam's application-owned box -------------------------------------------------------
-
-void ApplicationShellOperations::appMessageBox(const std::string& text, const std::string& caption,
-                                               unsigned flags) {
-    Application::instance().messageBox(text, caption, flags);
 }

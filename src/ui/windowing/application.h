@@ -4,7 +4,6 @@
 #pragma once
 
 #include "shell_operations.h"
-#include "shell_operations_win32.h"
 #include "windowing/form.h"
 
 #include <windows.h>
@@ -76,14 +75,13 @@ public:
     // was active gets the activation back. `except` stays enabled.
     void runModal(HWND except, const std::function<void()>& run,
                   const std::function<void()>& afterEnabling = {});
-    // A nested loop: dispatches messages until `done` holds; false when the application is
-    // ending first, whose quit message is left for the main loop.
+    // A message loop: dispatches messages until `done` holds; false when the application is
+    // ending first, whose quit message is posted again for the loop outside, if any.
     bool dispatchUntil(const std::function<bool()>& done);
 
 private:
     static inline Application* current_ = nullptr;
     void loadTaskbarIcon(UINT dpi);
-    void dispatch(MSG& message);
     static LRESULT CALLBACK windowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
     // Only translates: each message becomes one of the typed calls below.
     LRESULT handleMessage(UINT message, WPARAM wParam, LPARAM lParam);
@@ -121,11 +119,3 @@ template <class Body> void guarded(Body&& body) noexcept {
         Application::instance().showException(WindowsError("Unknown exception"));
     }
 }
-
-// The program's platform seam: the Win32 backend with its application-owned box bound to the
-// application object.
-class ApplicationShellOperations : public Win32ShellOperations {
-public:
-    void appMessageBox(const std::string& text, const std::string& caption,
-                       unsigned flags) override;
-};

@@ -7,6 +7,19 @@ namespace {
 constexpr UINT firstControlId = 100;
 constexpr UINT firstMenuId = 1000;
 
+// The window font for a density, and the height of its "0".
+std::pair<UniqueFont, int> windowFontAt(const FormLayout& layout, UINT dpi) {
+    UniqueFont font =
+        createFont(layout.font.face, MulDiv(layout.font.pointSize, static_cast<int>(dpi), 72));
+    int measured = textExtent(ScopedGetDC(nullptr), font.get(), "0").cy;
+    return {std::move(font), measured};
+}
+
+// The layout's client area scaled by a measured height of "0".
+SIZE clientSize(const FormLayout& layout, int measured) {
+    return {scaleValue(layout.clientWidth, measured), scaleValue(layout.clientHeight, measured)};
+}
+
 } // namespace
 
 Form::Form(const FormLayout& layout) : layout_(layout) {
@@ -57,16 +70,10 @@ Form::Form(const FormLayout& layout) : layout_(layout) {
     updateDefaultLook();
 }
 
-Form::~Form() {
-    // The controls' windows go before their parent's.
-    controls_.clear();
-    window_.reset();
-}
-
 void Form::createControls(HINSTANCE instance) {
     for (const ControlLayout& row : layout_.controls) {
         auto control = std::make_unique<Control>(row);
-        if (control->isButton()) {
+        if (row.kind == ControlKind::pushButton || row.kind == ControlKind::glyphButton) {
             DWORD style = WS_CHILD | WS_VISIBLE | BS_NOTIFY | (row.tabOrder >= 0 ? WS_TABSTOP : 0) |
                           (row.kind == ControlKind::glyphButton ? BS_OWNERDRAW : BS_PUSHBUTTON);
             UINT id = firstControlId + static_cast<UINT>(controls_.size());
@@ -91,22 +98,11 @@ void Form::createControls(HINSTANCE instance) {
     }
 }
 
-std::pair<UniqueFont, int> Form::windowFontAt(UINT dpi) const {
-    UniqueFont font =
-        createFont(layout_.font.face, MulDiv(layout_.font.pointSize, static_cast<int>(dpi), 72));
-    int measured = textExtent(ScopedGetDC(nullptr), font.get(), "0").cy;
-    return {std::move(font), measured};
-}
-
-SIZE Form::clientSize(int measured) const {
-    return {scaleValue(layout_.clientWidth, measured), scaleValue(layout_.clientHeight, measured)};
-}
-
 SIZE Form::layOut(UINT dpi) {
     HINSTANCE instance = Application::instance().moduleInstance();
     // The window font for the density; the height of its "0" decides the scale, applied to the
     // layout's own figures, never to the current ones.
-    std::pair<UniqueFont, int> font = windowFontAt(dpi);
+    std::pair<UniqueFont, int> font = windowFontAt(layout_, dpi);
     int measured = font.second;
     auto scale = [&](int value) { return scaleValue(value, measured); };
     ScopedGetDC screen(nullptr);
@@ -148,7 +144,7 @@ SIZE Form::layOut(UINT dpi) {
     }
     dpi_ = dpi;
     RedrawWindow(handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
-    return frameSize(clientSize(measured), handle(), dpi);
+    return frameSize(clientSize(layout_, measured), handle(), dpi);
 }
 
 void Form::place(SIZE size, bool centred, POINT corner) {
@@ -164,7 +160,7 @@ void Form::place(SIZE size, bool centred, POINT corner) {
     // area exact.
     RECT client;
     GetClientRect(handle(), &client);
-    SIZE exact = clientSize(measuredTextHeight_);
+    SIZE exact = clientSize(layout_, measuredTextHeight_);
     if (client.right != exact.cx || client.bottom != exact.cy)
         placeAt({size.cx + exact.cx - client.right, size.cy + exact.cy - client.bottom});
 }
@@ -294,7 +290,7 @@ bool Form::onActivate(bool active, bool minimised) {
 SIZE Form::onGetDpiScaledSize(UINT dpi) const {
     // Answered, the rectangle WM_DPICHANGED then suggests has this size, not a linear scaling of
     // the current one (WM_GETDPISCALEDSIZE documentation).
-    return frameSize(clientSize(windowFontAt(dpi).second), handle(), dpi);
+    return frameSize(clientSize(layout_, windowFontAt(layout_, dpi).second), handle(), dpi);
 }
 
 void Form::onDpiChanged(UINT dpi, const RECT& suggested) {
@@ -368,8 +364,6 @@ ModalResult Form::showModal() {
 }
 
 void Form::setFontColour(Control& label, Colour colour) {
-    if (label.fontColour == colour)
-        return;
-    label.fontColour = colour;
-    InvalidateRect(handle(), &label.bounds, FALSE);
+    if (std::exchange(label.fontColour, colour) != colour)
+        InvalidateRect(handle(), &label.bounds, FALSE);
 }

@@ -28,17 +28,13 @@ struct Control {
     UniqueBitmap disabledBitmap;
     UniqueIcon icon; // a picture showing an icon
     bool drawnAsDefault = false;
-
-    bool isButton() const {
-        return row.kind == ControlKind::pushButton || row.kind == ControlKind::glyphButton;
-    }
 };
 
 class Form {
 public:
     // Builds the window and its controls from the layout, which outlives the form.
     explicit Form(const FormLayout& layout);
-    virtual ~Form();
+    virtual ~Form() = default;
     Form(const Form&) = delete;
     Form& operator=(const Form&) = delete;
 
@@ -77,9 +73,6 @@ private:
     // measurement, every control's rectangle, pictures and icons. Returns the window's outer
     // size for that layout, which the caller places.
     SIZE layOut(UINT dpi);
-    std::pair<UniqueFont, int> windowFontAt(UINT dpi) const;
-    // The layout's client area scaled by a measured height of "0".
-    SIZE clientSize(int measured) const;
     void place(SIZE size, bool centred, POINT corner = {});
     static LRESULT CALLBACK windowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
     // Only translates: each message becomes one of the typed calls below.
@@ -108,7 +101,6 @@ private:
     std::vector<Control*> tabOrder() const;
     void moveFocus(int step, bool wrapFromNone);
     void updateDefaultLook();
-    void showKeyboardCues();
 
     // mouse.cpp
     void onLeftButtonDown(POINT point);
@@ -125,18 +117,20 @@ private:
     void onDrawItem(const DRAWITEMSTRUCT& item);
 
     const FormLayout& layout_;
-    UniqueHwnd window_;
     UniqueFont font_;
     UniqueBrush backgroundBrush_; // of the background's colour as the system has it now
     UniqueIcon bigIcon_, smallIcon_;
     int measuredTextHeight_ = designTextHeight;
     UINT dpi_ = 0; // the density laid out at
     bool shownOnce_ = false;
+    // In this order, so that the buttons' windows go before their parent's, and the window
+    // before what it uses.
+    Accessibility accessibility_{*this};
+    UniqueHwnd window_;
     std::vector<std::unique_ptr<Control>> controls_;
     Control* activeControl_ = nullptr;
     Control* pressed_ = nullptr; // windowless control under a pressed left button
     bool activatedOnce_ = false;
     bool inModalLoop_ = false;
     ModalResult modalResult_ = ModalResult::none;
-    Accessibility accessibility_{*this};
 };

@@ -15,6 +15,10 @@ namespace {
 
 constexpr UINT_PTR buttonKeysId = 1;
 
+void showKeyboardCues(HWND form) {
+    SendMessageA(form, WM_CHANGEUISTATE, MAKEWPARAM(UIS_CLEAR, UISF_HIDEACCEL | UISF_HIDEFOCUS), 0);
+}
+
 } // namespace
 
 void Form::keepButtonKeys(HWND button) {
@@ -54,7 +58,7 @@ bool Form::keyMessage(UINT message, WPARAM wParam) {
 
 bool Form::onKeyDown(WPARAM key) {
     if (key == VK_TAB || key == VK_RIGHT || key == VK_DOWN || key == VK_LEFT || key == VK_UP) {
-        showKeyboardCues();
+        showKeyboardCues(handle());
         if (key == VK_TAB)
             moveFocus(GetKeyState(VK_SHIFT) < 0 ? -1 : 1, true);
         else
@@ -63,9 +67,10 @@ bool Form::onKeyDown(WPARAM key) {
     }
     if (key != VK_RETURN && key != VK_ESCAPE)
         return false;
-    // Enter: the focused button, else the form's default button; Escape: its cancel button.
+    // Enter: the focused button (only buttons take the focus), else the form's default button;
+    // Escape: its cancel button.
     Control* focused = focusedControl();
-    Control* pressed = key == VK_RETURN && focused && focused->isButton() ? focused : nullptr;
+    Control* pressed = key == VK_RETURN ? focused : nullptr;
     for (const auto& control : controls_)
         if (!pressed &&
             (key == VK_RETURN ? control->row.isDefault && IsWindowEnabled(control->window.get())
@@ -80,7 +85,7 @@ bool Form::onSysKeyDown(WPARAM key) {
     // Alt shows the underlines; the key itself still goes to the system, which needs to see it
     // to know that Alt was not tapped alone (no armed menu bar afterwards).
     if (key == VK_MENU)
-        showKeyboardCues();
+        showKeyboardCues(handle());
     return false;
 }
 
@@ -143,11 +148,10 @@ void Form::updateDefaultLook() {
     // The focused push button is drawn as the default one; with none focused, the form's
     // default button is.
     Control* focused = focusedControl();
-    bool buttonFocused = focused && focused->isButton();
     for (const auto& control : controls_) {
-        if (!control->isButton())
+        if (!control->window)
             continue;
-        bool asDefault = buttonFocused ? control.get() == focused : control->row.isDefault;
+        bool asDefault = focused ? control.get() == focused : control->row.isDefault;
         if (control->drawnAsDefault == asDefault)
             continue;
         control->drawnAsDefault = asDefault;
@@ -157,11 +161,6 @@ void Form::updateDefaultLook() {
         else
             InvalidateRect(control->window.get(), nullptr, FALSE);
     }
-}
-
-void Form::showKeyboardCues() {
-    SendMessageA(handle(), WM_CHANGEUISTATE, MAKEWPARAM(UIS_CLEAR, UISF_HIDEACCEL | UISF_HIDEFOCUS),
-                 0);
 }
 
 bool Form::runAccelerator(char letter, bool withAlt) {
@@ -177,7 +176,7 @@ bool Form::runAccelerator(char letter, bool withAlt) {
     for (const auto& control : controls_) {
         if (acceleratorOf(control->row.caption) == key &&
             (!control->window || IsWindowEnabled(control->window.get()))) {
-            showKeyboardCues();
+            showKeyboardCues(handle());
             clickControl(*control);
             return true;
         }

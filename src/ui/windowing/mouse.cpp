@@ -4,6 +4,7 @@
 #include "windowing/support.h"
 
 #include <algorithm>
+#include <utility>
 
 Control* Form::controlAt(POINT point) const {
     // The topmost windowless control under the pointer takes the event.
@@ -18,10 +19,8 @@ void Form::onLeftButtonDown(POINT point) {
 }
 
 void Form::onLeftButtonUp(POINT point) {
-    Control* control = controlAt(point);
-    bool clicked = control && control == pressed_;
-    pressed_ = nullptr;
-    if (clicked)
+    Control* pressed = std::exchange(pressed_, nullptr);
+    if (Control* control = controlAt(point); control && control == pressed)
         clickControl(*control);
 }
 

@@ -41,16 +41,9 @@ private:
 };
 
 // A memory DC compatible with another, for the scope.
-class ScopedMemoryDC {
-public:
-    explicit ScopedMemoryDC(HDC compatible) : dc_(CreateCompatibleDC(compatible)) {}
-    ~ScopedMemoryDC() { DeleteDC(dc_); }
-    ScopedMemoryDC(const ScopedMemoryDC&) = delete;
-    ScopedMemoryDC& operator=(const ScopedMemoryDC&) = delete;
-    operator HDC() const { return dc_; }
-
-private:
-    HDC dc_;
+struct ScopedMemoryDC : UniqueHandle<HDC, &::DeleteDC> {
+    explicit ScopedMemoryDC(HDC compatible) : unique_ptr(CreateCompatibleDC(compatible)) {}
+    operator HDC() const { return get(); }
 };
 
 // Selects a GDI object into a DC and puts the previous one back at the end of the scope.
