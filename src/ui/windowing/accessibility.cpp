@@ -64,9 +64,10 @@ std::string accessibleName(std::string_view caption) {
 BSTR toBstr(const std::string& text) {
     int length =
         MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
-    std::wstring wide(static_cast<size_t>(length), L'\0');
-    MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), wide.data(), length);
-    return SysAllocStringLen(wide.data(), static_cast<UINT>(length));
+    BSTR wide = SysAllocStringLen(nullptr, static_cast<UINT>(length));
+    if (wide)
+        MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), wide, length);
+    return wide;
 }
 
 HRESULT windowObject(HWND window, IDispatch** object) {
@@ -74,8 +75,7 @@ HRESULT windowObject(HWND window, IDispatch** object) {
                                       reinterpret_cast<void**>(object));
 }
 
-// The buttons in tab order (those without one after them), then the windowless controls top to
-// bottom, left to right.
+// In the order accessibility.h gives; buttons without a tab order after those with one.
 Order readingOrder(const Form& form) {
     Order order;
     for (const auto& control : form.controls())
@@ -117,14 +117,12 @@ public:
     void disconnect() { form_ = nullptr; }
 
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override {
-        if (!IsEqualIID(iid, __uuidof(IUnknown)) && !IsEqualIID(iid, __uuidof(IDispatch)) &&
-            !IsEqualIID(iid, __uuidof(IAccessible))) {
-            *object = nullptr;
-            return E_NOINTERFACE;
-        }
-        *object = static_cast<IAccessible*>(this);
-        AddRef();
-        return S_OK;
+        bool known = IsEqualIID(iid, __uuidof(IUnknown)) || IsEqualIID(iid, __uuidof(IDispatch)) ||
+                     IsEqualIID(iid, __uuidof(IAccessible));
+        *object = known ? static_cast<IAccessible*>(this) : nullptr;
+        if (known)
+            AddRef();
+        return known ? S_OK : E_NOINTERFACE;
     }
     ULONG STDMETHODCALLTYPE AddRef() override { return ++references_; }
     ULONG STDMETHODCALLTYPE Release() override {
@@ -190,12 +188,10 @@ public:
     HRESULT STDMETHODCALLTYPE get_accRole(VARIANT id, VARIANT* role) override {
         role->vt = VT_EMPTY;
         return answer(id, asking(&IAccessible::get_accRole, role), [&](Control* control) {
-            long value = ROLE_SYSTEM_CLIENT;
-            if (control)
-                value = control->row.kind == ControlKind::picture ? ROLE_SYSTEM_GRAPHIC
-                        : isLink(*control)                        ? ROLE_SYSTEM_LINK
-                                                                  : ROLE_SYSTEM_STATICTEXT;
-            *role = childVariant(value);
+            *role = childVariant(!control                                    ? ROLE_SYSTEM_CLIENT
+                                 : control->row.kind == ControlKind::picture ? ROLE_SYSTEM_GRAPHIC
+                                 : isLink(*control)                          ? ROLE_SYSTEM_LINK
+                                                    : ROLE_SYSTEM_STATICTEXT);
             return S_OK;
         });
     }
@@ -239,29 +235,23 @@ public:
     }
     HRESULT STDMETHODCALLTYPE get_accDefaultAction(VARIANT id, BSTR* action) override {
         *action = nullptr;
-        return answer(id, asking(&IAccessible::get_accDefaultAction, action),
-                      [&](Control* control) -> HRESULT {
-                          const wchar_t* verb = control ? defaultVerb(*control) : nullptr;
-                          if (!verb)
-                              return DISP_E_MEMBERNOTFOUND;
-                          *action = SysAllocString(verb);
-                          return *action ? S_OK : E_OUTOFMEMORY;
-                      });
+        return answer(id, asking(&IAccessible::get_accDefaultAction, action), [&](Control* c) {
+            const wchar_t* verb = c ? defaultVerb(*c) : nullptr;
+            *action = verb ? SysAllocString(verb) : nullptr;
+            return !verb ? DISP_E_MEMBERNOTFOUND : *action ? S_OK : E_OUTOFMEMORY;
+        });
     }
     HRESULT STDMETHODCALLTYPE accSelect(long flags, VARIANT id) override {
         // Nothing windowless takes the focus.
-        return answer(
-            id, [&](IAccessible* button) { return button->accSelect(flags, self()); },
-            [](Control*) { return DISP_E_MEMBERNOTFOUND; });
+        return buttonOnly(id,
+                          [&](IAccessible* button) { return button->accSelect(flags, self()); });
     }
     HRESULT STDMETHODCALLTYPE accLocation(long* left, long* top, long* width, long* height,
                                           VARIANT id) override {
         return with(id, [&](Control* control, const Order&) {
             // A button's window stands where its bounds say.
-            RECT r{};
-            if (control)
-                r = control->bounds;
-            else
+            RECT r = control ? control->bounds : RECT{};
+            if (!control)
                 GetClientRect(form_->handle(), &r);
             // Screen pixels: the program is DPI aware, so they are the physical ones.
             MapWindowPoints(form_->handle(), nullptr, reinterpret_cast<POINT*>(&r), 2);
@@ -319,9 +309,7 @@ public:
             // A button lies above whatever the form paints under it.
             Control* found =
                 form_->controlOf(ChildWindowFromPointEx(window, point, CWP_SKIPINVISIBLE));
-            if (!found)
-                found = form_->controlAt(point);
-            return child(found, order, hit);
+            return child(found ? found : form_->controlAt(point), order, hit);
         });
     }
     HRESULT STDMETHODCALLTYPE accDoDefaultAction(VARIANT id) override {
@@ -374,11 +362,14 @@ private:
         });
     }
 
-    // A text only the buttons have.
+    // What only the buttons have.
+    template <class Ask> HRESULT buttonOnly(const VARIANT& id, Ask&& ask) {
+        return answer(id, ask, [](Control*) { return DISP_E_MEMBERNOTFOUND; });
+    }
     HRESULT buttonText(const VARIANT& id, BSTR* text,
                        HRESULT (STDMETHODCALLTYPE IAccessible::*get)(VARIANT, BSTR*)) {
         *text = nullptr;
-        return answer(id, asking(get, text), [](Control*) { return DISP_E_MEMBERNOTFOUND; });
+        return buttonOnly(id, asking(get, text));
     }
 
     // The control nearest to `from` among those wholly beyond the side the direction names.

@@ -279,23 +279,17 @@ LRESULT Application::handleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     return DefWindowProcA(handle(), message, wParam, lParam);
 }
 
-void Application::onClose() {
-    if (mainForm_)
-        mainForm_->close();
-}
-
 void Application::onSize(WPARAM state) {
     // The forms follow this window's state, whatever changed it: the taskbar, the main window's
     // minimise button, or another program's ShowWindow. Restored, they come back once the
     // restore has also activated this window, so the activation reaches a form once.
     if (state == SIZE_MINIMIZED) {
         // Wine leaves owned windows on screen when their owner is minimised: hide them ourselves.
-        for (const auto& form : forms_) {
+        for (const auto& form : forms_)
             if (IsWindowVisible(form->handle())) {
                 hiddenByMinimize_.push_back(form->handle());
-                ShowWindow(form->handle(), SW_HIDE);
+                form->hide();
             }
-        }
         // The taskbar asks for a new picture, of the window as it was left.
         DwmInvalidateIconicBitmaps(handle());
     } else if ((state == SIZE_RESTORED || state == SIZE_MAXIMIZED) && !hiddenByMinimize_.empty()) {
@@ -312,9 +306,4 @@ void Application::onIconicThumbnail(int maxWidth, int maxHeight) {
 void Application::onGetMinMaxInfo(MINMAXINFO& limits) {
     limits.ptMinTrackSize = limits.ptMaxTrackSize = limits.ptMaxSize = {0, 0};
     limits.ptMaxPosition = {GetSystemMetrics(SM_CXSCREEN) / 2, GetSystemMetrics(SM_CYSCREEN) / 2};
-}
-
-bool Application::onActivate(bool active, bool minimised) {
-    // Activated itself (restored, or a box it owned has closed): the form takes it on.
-    return active && !minimised && activateForm();
 }

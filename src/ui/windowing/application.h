@@ -39,9 +39,7 @@ public:
 
     // Creates a form; the first one created is the main window.
     template <class F> F& createForm() {
-        auto form = std::make_unique<F>();
-        F& created = *form;
-        forms_.push_back(std::move(form));
+        auto& created = static_cast<F&>(*forms_.emplace_back(std::make_unique<F>()));
         if (!mainForm_)
             mainForm_ = &created;
         return created;
@@ -85,12 +83,16 @@ private:
     static LRESULT CALLBACK windowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
     // Only translates: each message becomes one of the typed calls below.
     LRESULT handleMessage(UINT message, WPARAM wParam, LPARAM lParam);
-    void onClose();
+    void onClose() {
+        if (mainForm_)
+            mainForm_->close();
+    }
     void onSize(WPARAM state);
     void onRestored();
     void onIconicThumbnail(int maxWidth, int maxHeight);
     void onGetMinMaxInfo(MINMAXINFO& limits);
-    bool onActivate(bool active, bool minimised);
+    // Activated itself (restored, or a box it owned has closed): the form takes it on.
+    bool onActivate(bool active, bool minimised) { return active && !minimised && activateForm(); }
     void shapeTaskbarButton();
     // Hands the activation on to the form that last had it, or the main window; false when
     // that one is hidden or disabled.

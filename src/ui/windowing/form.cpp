@@ -100,8 +100,7 @@ void Form::createControls(HINSTANCE instance) {
 
 SIZE Form::layOut(UINT dpi) {
     HINSTANCE instance = Application::instance().moduleInstance();
-    // The window font for the density; the height of its "0" decides the scale, applied to the
-    // layout's own figures, never to the current ones.
+    // Its "0" decides the scale, applied to the layout's own figures, never to the current ones.
     std::pair<UniqueFont, int> font = windowFontAt(layout_, dpi);
     int measured = font.second;
     auto scale = [&](int value) { return scaleValue(value, measured); };

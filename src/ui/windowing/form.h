@@ -57,7 +57,6 @@ public:
     // The height of "0" the form is laid out by: its scale, part of its state, which a check of
     // the layout reads too.
     int measuredTextHeight() const { return measuredTextHeight_; }
-    // Runs a handler the layout names, if it names one.
     void run(Handler handler) {
         if (handler)
             (this->*handler)();

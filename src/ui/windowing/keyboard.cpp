@@ -59,18 +59,15 @@ bool Form::keyMessage(UINT message, WPARAM wParam) {
 bool Form::onKeyDown(WPARAM key) {
     if (key == VK_TAB || key == VK_RIGHT || key == VK_DOWN || key == VK_LEFT || key == VK_UP) {
         showKeyboardCues(handle());
-        if (key == VK_TAB)
-            moveFocus(GetKeyState(VK_SHIFT) < 0 ? -1 : 1, true);
-        else
-            moveFocus(key == VK_RIGHT || key == VK_DOWN ? 1 : -1, false);
+        bool back = key == VK_TAB ? GetKeyState(VK_SHIFT) < 0 : key == VK_LEFT || key == VK_UP;
+        moveFocus(back ? -1 : 1, key == VK_TAB);
         return true;
     }
     if (key != VK_RETURN && key != VK_ESCAPE)
         return false;
     // Enter: the focused button (only buttons take the focus), else the form's default button;
     // Escape: its cancel button.
-    Control* focused = focusedControl();
-    Control* pressed = key == VK_RETURN ? focused : nullptr;
+    Control* pressed = key == VK_RETURN ? focusedControl() : nullptr;
     for (const auto& control : controls_)
         if (!pressed &&
             (key == VK_RETURN ? control->row.isDefault && IsWindowEnabled(control->window.get())
@@ -132,8 +129,7 @@ void Form::moveFocus(int step, bool fromNone) {
     std::vector<Control*> order = tabOrder();
     if (order.empty())
         return;
-    Control* current = focusedControl();
-    auto position = std::find(order.begin(), order.end(), current);
+    auto position = std::find(order.begin(), order.end(), focusedControl());
     if (position == order.end()) {
         if (fromNone)
             SetFocus((step > 0 ? order.front() : order.back())->window.get());
@@ -152,9 +148,8 @@ void Form::updateDefaultLook() {
         if (!control->window)
             continue;
         bool asDefault = focused ? control.get() == focused : control->row.isDefault;
-        if (control->drawnAsDefault == asDefault)
+        if (std::exchange(control->drawnAsDefault, asDefault) == asDefault)
             continue;
-        control->drawnAsDefault = asDefault;
         if (control->row.kind == ControlKind::pushButton)
             SendMessageA(control->window.get(), BM_SETSTYLE,
                          (asDefault ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON) | BS_NOTIFY, TRUE);
@@ -167,12 +162,10 @@ bool Form::runAccelerator(char letter, bool withAlt) {
     char key = static_cast<char>(std::toupper(static_cast<unsigned char>(letter)));
     if (!key)
         return false;
-    if (!withAlt) {
-        HWND focus = GetFocus();
-        if (focus && focus != handle() &&
-            (SendMessageA(focus, WM_GETDLGCODE, 0, 0) & DLGC_WANTCHARS))
-            return false;
-    }
+    HWND focus = GetFocus();
+    if (!withAlt && focus && focus != handle() &&
+        (SendMessageA(focus, WM_GETDLGCODE, 0, 0) & DLGC_WANTCHARS))
+        return false;
     for (const auto& control : controls_) {
         if (acceleratorOf(control->row.caption) == key &&
             (!control->window || IsWindowEnabled(control->window.get()))) {
@@ -181,12 +174,10 @@ bool Form::runAccelerator(char letter, bool withAlt) {
             return true;
         }
     }
-    if (withAlt) {
-        for (const MenuItemLayout& item : layout_.menu) {
-            if (acceleratorOf(item.caption) == key) {
-                run(item.onClick);
-                return true;
-            }
+    for (const MenuItemLayout& item : layout_.menu) {
+        if (withAlt && acceleratorOf(item.caption) == key) {
+            run(item.onClick);
+            return true;
         }
     }
     return false;

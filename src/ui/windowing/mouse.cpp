@@ -7,7 +7,6 @@
 #include <utility>
 
 Control* Form::controlAt(POINT point) const {
-    // The topmost windowless control under the pointer takes the event.
     auto found = std::find_if(controls_.rbegin(), controls_.rend(), [&](const auto& control) {
         return !control->window && PtInRect(&control->bounds, point);
     });

@@ -27,17 +27,13 @@ struct ComReleaser {
 template <class Interface> using UniqueCom = std::unique_ptr<Interface, ComReleaser>;
 
 // A window's DC for the scope.
-class ScopedGetDC {
-public:
-    explicit ScopedGetDC(HWND window) : window_(window), dc_(GetDC(window)) {}
-    ~ScopedGetDC() { ReleaseDC(window_, dc_); }
-    ScopedGetDC(const ScopedGetDC&) = delete;
-    ScopedGetDC& operator=(const ScopedGetDC&) = delete;
-    operator HDC() const { return dc_; }
-
-private:
-    HWND window_;
-    HDC dc_;
+struct DCReleaser {
+    HWND window;
+    void operator()(HDC dc) const { ReleaseDC(window, dc); }
+};
+struct ScopedGetDC : std::unique_ptr<HDC__, DCReleaser> {
+    explicit ScopedGetDC(HWND window) : unique_ptr(GetDC(window), {window}) {}
+    operator HDC() const { return get(); }
 };
 
 // A memory DC compatible with another, for the scope.
@@ -46,15 +42,12 @@ struct ScopedMemoryDC : UniqueHandle<HDC, &::DeleteDC> {
     operator HDC() const { return get(); }
 };
 
-// Selects a GDI object into a DC and puts the previous one back at the end of the scope.
-class ScopedSelectObject {
-public:
-    ScopedSelectObject(HDC dc, HGDIOBJ object) : dc_(dc), previous_(SelectObject(dc, object)) {}
-    ~ScopedSelectObject() { SelectObject(dc_, previous_); }
-    ScopedSelectObject(const ScopedSelectObject&) = delete;
-    ScopedSelectObject& operator=(const ScopedSelectObject&) = delete;
-
-private:
-    HDC dc_;
-    HGDIOBJ previous_; // borrowed: the DC's own
+// Selects a GDI object into a DC and puts the previous one, the DC's own, back at the end of
+// the scope.
+struct Reselector {
+    HDC dc;
+    void operator()(HGDIOBJ previous) const { SelectObject(dc, previous); }
+};
+struct ScopedSelectObject : std::unique_ptr<void, Reselector> {
+    ScopedSelectObject(HDC dc, HGDIOBJ object) : unique_ptr(SelectObject(dc, object), {dc}) {}
 };

@@ -2,22 +2,6 @@
 // glyph button.
 #include "windowing/support.h"
 
-namespace {
-
-// Draws a glyph whose bottom-left pixel gives the transparent colour.
-void drawGlyph(HDC dc, HBITMAP glyph, const RECT& target) {
-    BITMAP info{};
-    GetObject(glyph, sizeof info, &info);
-    ScopedMemoryDC memory(dc);
-    ScopedSelectObject selected(memory, glyph);
-    COLORREF transparent = GetPixel(memory, 0, info.bmHeight - 1);
-    TransparentBlt(dc, target.left, target.top, target.right - target.left,
-                   target.bottom - target.top, memory, 0, 0, info.bmWidth, info.bmHeight,
-                   transparent);
-}
-
-} // namespace
-
 void Form::loadColours() {
     backgroundBrush_.reset(CreateSolidBrush(colourOf(layout_.background)));
     if (!backgroundBrush_)
@@ -119,8 +103,14 @@ void Form::onDrawItem(const DRAWITEMSTRUCT& item) {
     int shift = pushed ? 1 : 0;
     int left = r.left + (r.right - r.left - (glyph + spacing + text.cx)) / 2 + shift;
     int middle = (r.top + r.bottom) / 2 + shift;
-    RECT glyphRect{left, middle - glyph / 2, left + glyph, middle - glyph / 2 + glyph};
-    drawGlyph(dc, disabled ? control->disabledBitmap.get() : control->bitmap.get(), glyphRect);
+    HBITMAP bitmap = disabled ? control->disabledBitmap.get() : control->bitmap.get();
+    BITMAP info{};
+    GetObject(bitmap, sizeof info, &info);
+    ScopedMemoryDC memory(dc);
+    ScopedSelectObject glyphSelected(memory, bitmap);
+    // The glyph's bottom-left pixel gives its transparent colour.
+    TransparentBlt(dc, left, middle - glyph / 2, glyph, glyph, memory, 0, 0, info.bmWidth,
+                   info.bmHeight, GetPixel(memory, 0, info.bmHeight - 1));
 
     RECT textRect{left + glyph + spacing, r.top + shift, r.right, r.bottom + shift};
     bool cuesHidden = SendMessageA(handle(), WM_QUERYUISTATE, 0, 0) & UISF_HIDEACCEL;
@@ -138,8 +128,7 @@ void Form::onDrawItem(const DRAWITEMSTRUCT& item) {
     drawCaption(textRect, disabled ? COLOR_GRAYTEXT : COLOR_BTNTEXT);
 
     if ((item.itemState & ODS_FOCUS) && !(item.itemState & ODS_NOFOCUSRECT)) {
-        RECT focus = r;
-        InflateRect(&focus, -row.glyph.focusInset, -row.glyph.focusInset);
-        DrawFocusRect(dc, &focus);
+        InflateRect(&r, -row.glyph.focusInset, -row.glyph.focusInset);
+        DrawFocusRect(dc, &r);
     }
 }

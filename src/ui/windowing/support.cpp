@@ -43,8 +43,7 @@ void registerClass(HINSTANCE instance, const std::string& name, WNDPROC procedur
         throw WindowsError("Cannot register the window class " + name);
 }
 
-// The calls below that Windows may lack are each looked up once, at the first call: on older
-// Windows they are missing, and the program must still start there.
+// Calls older Windows lack are looked up once, at their first use, so the program starts there.
 
 UniqueIcon loadIcon(HINSTANCE instance, int id, int size) {
     // Common controls 6 (the manifest's), not in mingw's import library.
