@@ -43,9 +43,7 @@ bool isLink(const Control& control) {
 const wchar_t* defaultVerb(const Control& control) {
     if (!defaultHandler(control))
         return nullptr;
-    if (!control.row.onClick)
-        return L"Double Click";
-    return isLink(control) ? L"Jump" : L"Click";
+    return !control.row.onClick ? L"Double Click" : isLink(control) ? L"Jump" : L"Click";
 }
 
 // What a reader hears for a windowless control: its caption without the "&" that marks an
@@ -199,9 +197,8 @@ public:
         state->vt = VT_EMPTY;
         return answer(id, asking(&IAccessible::get_accState, state), [&](Control* control) {
             HWND window = form_->handle();
-            long value = IsWindowVisible(window) ? 0 : STATE_SYSTEM_INVISIBLE;
-            if (!IsWindowEnabled(window))
-                value |= STATE_SYSTEM_UNAVAILABLE;
+            long value = (IsWindowVisible(window) ? 0 : STATE_SYSTEM_INVISIBLE) |
+                         (IsWindowEnabled(window) ? 0 : STATE_SYSTEM_UNAVAILABLE);
             if (!control)
                 value |= STATE_SYSTEM_FOCUSABLE | (GetFocus() == window ? STATE_SYSTEM_FOCUSED : 0);
             else
@@ -276,12 +273,10 @@ public:
                     to = direction == NAVDIR_FIRSTCHILD ? order.front() : order.back();
                 break;
             case NAVDIR_NEXT:
-                if (from && at + 1 != order.end())
-                    to = *(at + 1);
-                break;
             case NAVDIR_PREVIOUS:
-                if (from && at != order.begin())
-                    to = *(at - 1);
+                if (from &&
+                    (direction == NAVDIR_NEXT ? at + 1 != order.end() : at != order.begin()))
+                    to = *(direction == NAVDIR_NEXT ? at + 1 : at - 1);
                 break;
             case NAVDIR_UP:
             case NAVDIR_DOWN:

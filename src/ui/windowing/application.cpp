@@ -119,8 +119,7 @@ bool Application::dispatchUntil(const std::function<bool()>& done) {
                 PostQuitMessage(static_cast<int>(message.wParam));
             return false;
         }
-        // Only dispatches: the keyboard model is in the window procedures, since a message box's
-        // loop dispatches our windows' keys without ever calling this.
+        // Only dispatches: the keyboard model is in the window procedures (keyboard.cpp says why).
         guarded([&] {
             TranslateMessage(&message);
             DispatchMessageA(&message);
