@@ -4,20 +4,18 @@
 #include <cstdlib>
 #include <functional>
 
-namespace {
-
-std::string hex(UINT_PTR value) {
+static std::string hex(UINT_PTR value) {
     char buffer[32];
     snprintf(buffer, sizeof buffer, "0x%llx", static_cast<unsigned long long>(value));
     return buffer;
 }
 
-std::string pointText(POINT point) {
+static std::string pointText(POINT point) {
     return "(" + std::to_string(point.x) + "," + std::to_string(point.y) + ")";
 }
 
 // The top-level windows of one process that pass `accept`, in z-order.
-std::vector<HWND> windowsOf(DWORD processId, const std::function<bool(HWND)>& accept) {
+static std::vector<HWND> windowsOf(DWORD processId, const std::function<bool(HWND)>& accept) {
     std::vector<HWND> found;
     for (HWND window : topLevelWindows()) {
         DWORD owner = 0;
@@ -28,16 +26,22 @@ std::vector<HWND> windowsOf(DWORD processId, const std::function<bool(HWND)>& ac
     return found;
 }
 
-HWND firstWindowOf(DWORD processId, const std::function<bool(HWND)>& accept) {
+static HWND firstWindowOf(DWORD processId, const std::function<bool(HWND)>& accept) {
     std::vector<HWND> found = windowsOf(processId, accept);
     return found.empty() ? nullptr : found.front();
 }
 
-bool isVisibleBox(HWND window) {
-    return IsWindowVisible(window) && windowClass(window) == "#32770";
+// The first, once there is one; null on time-out.
+static HWND waitForFirstWindowOf(DWORD processId, const std::function<bool(HWND)>& accept,
+                                 std::chrono::milliseconds timeout) {
+    HWND found = nullptr;
+    waitUntil([&] { return (found = firstWindowOf(processId, accept)) != nullptr; }, timeout);
+    return found;
 }
 
-} // namespace
+static bool isVisibleBox(HWND window) {
+    return IsWindowVisible(window) && windowClass(window) == "#32770";
+}
 
 std::string launcherPath() { return testBinaryDirectory() + "MorvaLauncher.exe"; }
 
@@ -49,50 +53,29 @@ std::string baseDirOf(const std::string& directory) {
 
 // --- Registry values --------------------------------------------------------------------------
 
-namespace {
-
-// A value of a key; nothing when the key or the value is missing. An empty name is the key's
-// default value, as for the registry calls.
-std::optional<std::pair<DWORD, std::vector<BYTE>>> registryValue(HKEY root, const std::string& key,
-                                                                 const std::wstring& value) {
-    HKEY opened = nullptr;
-    if (RegOpenKeyExW(root, wide(key).c_str(), 0, KEY_QUERY_VALUE, &opened) != ERROR_SUCCESS)
-        return std::nullopt;
+// A value of a key, unexpanded; nothing when the key or the value is missing. An empty name is
+// the key's default value, as for the registry calls.
+static std::optional<std::pair<DWORD, std::vector<BYTE>>>
+registryValue(HKEY root, const std::string& key, const std::wstring& value) {
     DWORD type = REG_NONE;
     DWORD size = 0;
-    std::optional<std::pair<DWORD, std::vector<BYTE>>> result;
-    if (RegQueryValueExW(opened, value.c_str(), nullptr, &type, nullptr, &size) == ERROR_SUCCESS) {
-        std::vector<BYTE> data(size + sizeof(wchar_t), 0);
-        DWORD read = size;
-        if (RegQueryValueExW(opened, value.c_str(), nullptr, &type, data.data(), &read) ==
-            ERROR_SUCCESS) {
-            data.resize(read);
-            result = std::make_pair(type, data);
-        }
-    }
-    RegCloseKey(opened);
-    return result;
+    auto get = [&](void* data) {
+        return RegGetValueW(root, wide(key).c_str(), value.c_str(), RRF_RT_ANY | RRF_NOEXPAND,
+                            &type, data, &size) == ERROR_SUCCESS;
+    };
+    if (!get(nullptr))
+        return std::nullopt;
+    std::vector<BYTE> data(size);
+    if (!get(data.data()))
+        return std::nullopt;
+    data.resize(size);
+    return std::make_pair(type, data);
 }
 
-std::string asString(std::vector<BYTE> data) {
+static std::string asString(std::vector<BYTE> data) {
     data.resize(data.size() + sizeof(wchar_t), 0);
     return utf8(reinterpret_cast<const wchar_t*>(data.data()));
 }
-
-LONG setRegistryValue(HKEY root, const std::string& key, const std::wstring& value, DWORD type,
-                      const std::vector<BYTE>& data) {
-    HKEY opened = nullptr;
-    LONG status = RegCreateKeyExW(root, wide(key).c_str(), 0, nullptr, 0, KEY_SET_VALUE, nullptr,
-                                  &opened, nullptr);
-    if (status != ERROR_SUCCESS)
-        return status;
-    status = RegSetValueExW(opened, value.c_str(), 0, type, data.data(),
-                            static_cast<DWORD>(data.size()));
-    RegCloseKey(opened);
-    return status;
-}
-
-} // namespace
 
 std::string fileTypeOf(const std::string& extension) {
     auto type = registryValue(HKEY_CLASSES_ROOT, extension, L"");
@@ -101,17 +84,11 @@ std::string fileTypeOf(const std::string& extension) {
 
 RegistryValue::RegistryValue(HKEY root, const std::string& key, const std::string& name,
                              const std::string& text)
-    : root_(root), key_(key), name_(name) {
+    : root_(root), key_(key), name_(name), previous_(registryValue(root, key, wide(name))) {
     std::wstring value = wide(name_);
-    if (auto previous = registryValue(root_, key_, value)) {
-        hadValue_ = true;
-        previousType_ = previous->first;
-        previousData_ = previous->second;
-    }
     std::wstring textW = wide(text);
-    auto* bytes = reinterpret_cast<const BYTE*>(textW.c_str());
-    std::vector<BYTE> data(bytes, bytes + (textW.size() + 1) * sizeof(wchar_t));
-    LONG status = setRegistryValue(root_, key_, value, REG_SZ, data);
+    LONG status = RegSetKeyValueW(root_, wide(key_).c_str(), value.c_str(), REG_SZ, textW.c_str(),
+                                  static_cast<DWORD>((textW.size() + 1) * sizeof(wchar_t)));
     if (status != ERROR_SUCCESS) {
         error_ = "cannot set " + key_ + " " + name_ + ": error " + std::to_string(status);
         return;
@@ -126,16 +103,11 @@ RegistryValue::RegistryValue(HKEY root, const std::string& key, const std::strin
 RegistryValue::~RegistryValue() {
     if (!changed_)
         return;
-    std::wstring value = wide(name_);
-    if (hadValue_) {
-        setRegistryValue(root_, key_, value, previousType_, previousData_);
-        return;
-    }
-    HKEY opened = nullptr;
-    if (RegOpenKeyExW(root_, wide(key_).c_str(), 0, KEY_SET_VALUE, &opened) == ERROR_SUCCESS) {
-        RegDeleteValueW(opened, value.c_str());
-        RegCloseKey(opened);
-    }
+    if (previous_)
+        RegSetKeyValueW(root_, wide(key_).c_str(), wide(name_).c_str(), previous_->first,
+                        previous_->second.data(), static_cast<DWORD>(previous_->second.size()));
+    else
+        RegDeleteKeyValueW(root_, wide(key_).c_str(), wide(name_).c_str());
 }
 
 std::unique_ptr<RegistryValue> openCommand(const std::string& className,
@@ -148,18 +120,12 @@ std::unique_ptr<RegistryValue> openCommand(const std::string& className,
 
 // --- The launcher process -------------------------------------------------------------------
 
-LauncherProcess::LauncherProcess(const std::string& directory) { start(directory, Options{}); }
-
 LauncherProcess::LauncherProcess(const std::string& directory, const Options& options) {
-    start(directory, options);
-}
-
-void LauncherProcess::start(const std::string& directory, const Options& options) {
     std::string exe = options.program.empty() ? launcherPath() : options.program;
     startError_ = process_.start(exe, directory, options.showCommand);
     if (!startError_.empty())
         return;
-    auto timeout = options.timeout;
+    std::chrono::milliseconds timeout = std::chrono::seconds(20);
 
     DWORD idle = WaitForInputIdle(process_.handle(), static_cast<DWORD>(timeout.count()));
     if (idle != 0) {
@@ -191,16 +157,6 @@ void LauncherProcess::start(const std::string& directory, const Options& options
         if (lstrcmpiA(windowClass(child).c_str(), "Button") == 0)
             buttons_.emplace_back(windowText(child), child);
     waitIdle();
-}
-
-// The job ends a launcher still running: a failed test leaves none behind.
-LauncherProcess::~LauncherProcess() = default;
-
-HWND LauncherProcess::button(const std::string& caption) const {
-    for (const auto& [text, window] : buttons_)
-        if (text == caption)
-            return window;
-    return nullptr;
 }
 
 void LauncherProcess::waitIdle() {
@@ -239,14 +195,6 @@ std::string LauncherProcess::sendKeys(const Keys& keys, HWND window) {
     return {};
 }
 
-std::string LauncherProcess::moveTo(POINT screen) {
-    if (std::string problem = movePointer(screen); !problem.empty())
-        return problem;
-    // Let the launcher see the pointer arrive (hover, WM_SETCURSOR) before the press.
-    waitIdle();
-    return {};
-}
-
 std::string LauncherProcess::clickScreen(POINT screen, int clicks, HWND window) {
     if (std::string problem = bringToFront(window); !problem.empty())
         return problem;
@@ -258,8 +206,10 @@ std::string LauncherProcess::clickScreen(POINT screen, int clicks, HWND window) 
         if (now < earliest)
             Sleep(static_cast<DWORD>(earliest - now));
     }
-    if (std::string problem = moveTo(screen); !problem.empty())
+    if (std::string problem = movePointer(screen); !problem.empty())
         return problem;
+    // Let the launcher see the pointer arrive (hover, WM_SETCURSOR) before the press.
+    waitIdle();
     // Presses and releases in one go, so nothing comes between them.
     bool sent = clicks == 2 ? sendButtons(screen, {MOUSEEVENTF_LEFTDOWN, MOUSEEVENTF_LEFTUP,
                                                    MOUSEEVENTF_LEFTDOWN, MOUSEEVENTF_LEFTUP})
@@ -272,22 +222,15 @@ std::string LauncherProcess::clickScreen(POINT screen, int clicks, HWND window) 
     return {};
 }
 
-std::string LauncherProcess::screenOfButton(const std::string& caption, POINT& screen) const {
-    HWND window = button(caption);
-    if (!window)
+std::string LauncherProcess::clickButton(const std::string& caption, int clicks) {
+    auto named = std::find_if(buttons_.begin(), buttons_.end(),
+                              [&](const auto& button) { return button.first == caption; });
+    if (named == buttons_.end())
         return "no button \"" + caption + "\"";
     RECT r{};
-    if (!GetWindowRect(window, &r))
+    if (!GetWindowRect(named->second, &r))
         return "no rectangle for the button \"" + caption + "\"";
-    screen = centreOf(r);
-    return {};
-}
-
-std::string LauncherProcess::clickButton(const std::string& caption, int clicks) {
-    POINT screen{};
-    if (std::string problem = screenOfButton(caption, screen); !problem.empty())
-        return problem;
-    return clickScreen(screen, clicks);
+    return clickScreen(centreOf(r), clicks);
 }
 
 std::string LauncherProcess::clickIn(HWND window, POINT client, int clicks) {
@@ -317,9 +260,8 @@ std::string LauncherProcess::focused() const {
     return describe(info->hwndFocus);
 }
 
-std::string LauncherProcess::waitForFocus(const std::string& expected,
-                                          std::chrono::milliseconds timeout) {
-    waitUntil([&] { return focused() == expected; }, timeout);
+std::string LauncherProcess::waitForFocus(const std::string& expected) {
+    waitUntil([&] { return focused() == expected; }, std::chrono::seconds(10));
     waitIdle();
     return focused();
 }
@@ -327,13 +269,9 @@ std::string LauncherProcess::waitForFocus(const std::string& expected,
 LauncherBox LauncherProcess::waitForMessageBox(const std::string& caption,
                                                std::chrono::milliseconds timeout) const {
     LauncherBox box;
-    waitUntil(
-        [&] {
-            box.window = firstWindowOf(processId(), [&](HWND window) {
-                return isVisibleBox(window) && windowText(window) == caption;
-            });
-            return box.window != nullptr;
-        },
+    box.window = waitForFirstWindowOf(
+        processId(),
+        [&](HWND window) { return isVisibleBox(window) && windowText(window) == caption; },
         timeout);
     if (box.window) {
         box.seen = readMessageBox(box.window);
@@ -342,26 +280,20 @@ LauncherBox LauncherProcess::waitForMessageBox(const std::string& caption,
     return box;
 }
 
-HWND LauncherProcess::waitForWindow(const std::string& className,
-                                    std::chrono::milliseconds timeout) const {
-    HWND found = nullptr;
-    waitUntil(
-        [&] {
-            found = firstWindowOf(processId(), [&](HWND window) {
-                return IsWindowVisible(window) && windowClass(window) == className;
-            });
-            return found != nullptr;
-        },
-        timeout);
-    return found;
+HWND LauncherProcess::waitForWindow(const std::string& className) const {
+    auto shown = [&](HWND window) {
+        return IsWindowVisible(window) && windowClass(window) == className;
+    };
+    return waitForFirstWindowOf(processId(), shown, std::chrono::seconds(20));
 }
 
-bool LauncherProcess::waitUntilVisible(HWND window, std::chrono::milliseconds timeout) const {
-    return waitUntil([&] { return IsWindowVisible(window) != FALSE; }, timeout);
+bool LauncherProcess::waitUntilVisible(HWND window) const {
+    return waitUntil([&] { return IsWindowVisible(window) != FALSE; }, std::chrono::seconds(10));
 }
 
-bool LauncherProcess::waitUntilHidden(HWND window, std::chrono::milliseconds timeout) const {
-    return waitUntil([&] { return !IsWindow(window) || !IsWindowVisible(window); }, timeout);
+bool LauncherProcess::waitUntilHidden(HWND window) const {
+    auto hidden = [&] { return !IsWindow(window) || !IsWindowVisible(window); };
+    return waitUntil(hidden, std::chrono::seconds(10));
 }
 
 std::string LauncherProcess::dismiss(HWND box) const {
@@ -390,16 +322,4 @@ std::string LauncherProcess::windowsReport() const {
                   describe(GetWindow(window, GW_OWNER));
     }
     return report.empty() ? "(no windows)" : report;
-}
-
-void LauncherProcess::postToMain(UINT message, WPARAM wParam, LPARAM lParam) const {
-    PostMessageA(main_, message, wParam, lParam);
-}
-
-void LauncherProcess::postToApp(UINT message, WPARAM wParam, LPARAM lParam) const {
-    PostMessageA(app_, message, wParam, lParam);
-}
-
-std::optional<DWORD> LauncherProcess::waitForExit(std::chrono::milliseconds timeout) {
-    return process_.waitForExit(timeout);
 }

@@ -41,9 +41,7 @@ private:
     HKEY root_;
     std::string key_, name_;
     std::string error_;
-    bool hadValue_ = false;
-    DWORD previousType_ = REG_SZ;
-    std::vector<BYTE> previousData_;
+    std::optional<std::pair<DWORD, std::vector<BYTE>>> previous_; // its type and data, if any
     bool changed_ = false;
 };
 
@@ -60,31 +58,25 @@ struct LauncherBox {
     bool mainEnabled = false; // the main window, while the box was up
 };
 
+struct LauncherOptions {
+    std::string program;             // the launcher to start; empty for launcherPath()
+    std::optional<WORD> showCommand; // passed with STARTF_USESHOWWINDOW
+    bool mainWindowVisible = true;   // wait for it to be shown (not for a minimised start)
+};
+
 class LauncherProcess {
 public:
-    struct Options {
-        std::string program;             // the launcher to start; empty for launcherPath()
-        std::optional<WORD> showCommand; // passed with STARTF_USESHOWWINDOW
-        bool mainWindowVisible = true;   // wait for it to be shown (not for a minimised start)
-        std::chrono::milliseconds timeout = std::chrono::seconds(20);
-    };
+    using Options = LauncherOptions;
 
     // Starts the launcher with `directory` as its current directory and waits for its windows.
-    explicit LauncherProcess(const std::string& directory);
-    LauncherProcess(const std::string& directory, const Options& options);
-    // Ends a launcher still running, and what it started: a failed test leaves none behind.
-    ~LauncherProcess();
-    LauncherProcess(const LauncherProcess&) = delete;
-    LauncherProcess& operator=(const LauncherProcess&) = delete;
+    explicit LauncherProcess(const std::string& directory, const Options& options = {});
 
     const std::string& startError() const { return startError_; } // empty once it is up
     DWORD processId() const { return process_.id(); }
-    DWORD threadId() const { return threadId_; }
     HWND mainWindow() const { return main_; }
     HWND appWindow() const { return app_; }
     // The BUTTON children of the main window, in their window order, by caption.
     const std::vector<std::pair<std::string, HWND>>& buttons() const { return buttons_; }
-    HWND button(const std::string& caption) const;
 
     // Makes one of the launcher's windows (the main window when none is named) the foreground
     // window, so input goes to it.
@@ -108,8 +100,7 @@ public:
     std::string focused() const;
     // Waits for the focus to reach `expected` and the launcher to be idle; returns where the
     // focus is then, so a check prints where it went instead.
-    std::string waitForFocus(const std::string& expected,
-                             std::chrono::milliseconds timeout = std::chrono::seconds(10));
+    std::string waitForFocus(const std::string& expected);
     std::string describe(HWND window) const;
 
     // A visible message box (#32770) of the launcher's process with this caption; its window
@@ -118,14 +109,10 @@ public:
                                   std::chrono::milliseconds timeout =
                                       std::chrono::seconds(20)) const;
     // A visible top-level window of the launcher's process of this class; null on time-out.
-    HWND waitForWindow(const std::string& className,
-                       std::chrono::milliseconds timeout = std::chrono::seconds(20)) const;
-    // Waits until a window is visible; false on time-out.
-    bool waitUntilVisible(HWND window,
-                          std::chrono::milliseconds timeout = std::chrono::seconds(10)) const;
-    // Waits until a window is hidden or gone; false on time-out.
-    bool waitUntilHidden(HWND window,
-                         std::chrono::milliseconds timeout = std::chrono::seconds(10)) const;
+    HWND waitForWindow(const std::string& className) const;
+    // Wait until a window is visible, or hidden or gone; false on time-out.
+    bool waitUntilVisible(HWND window) const;
+    bool waitUntilHidden(HWND window) const;
     // Presses the box's OK and waits for it to go.
     std::string dismiss(HWND box) const;
     // Every visible message box of the launcher's process, by caption.
@@ -134,19 +121,24 @@ public:
     std::string windowsReport() const;
     bool mainWindowEnabled() const { return IsWindowEnabled(main_) != FALSE; }
 
-    void postToMain(UINT message, WPARAM wParam = 0, LPARAM lParam = 0) const;
-    void postToApp(UINT message, WPARAM wParam = 0, LPARAM lParam = 0) const;
+    void postToMain(UINT message, WPARAM wParam = 0, LPARAM lParam = 0) const {
+        PostMessageA(main_, message, wParam, lParam);
+    }
+    void postToApp(UINT message, WPARAM wParam = 0, LPARAM lParam = 0) const {
+        PostMessageA(app_, message, wParam, lParam);
+    }
     // The exit code, or nothing while it still runs after `timeout`.
-    std::optional<DWORD> waitForExit(std::chrono::milliseconds timeout = std::chrono::seconds(20));
+    std::optional<DWORD> waitForExit(std::chrono::milliseconds timeout = std::chrono::seconds(20)) {
+        return process_.waitForExit(timeout);
+    }
     bool running() const { return process_.running(); }
 
 private:
-    void start(const std::string& directory, const Options& options);
     std::string sendKeys(const Keys& keys, HWND window = nullptr);
-    std::string moveTo(POINT screen);
     std::string clickScreen(POINT screen, int clicks, HWND window = nullptr);
-    std::string screenOfButton(const std::string& caption, POINT& screen) const;
 
+    // Its job ends a launcher still running, and what it started: a failed test leaves none
+    // behind. It cannot be copied, and so neither can this.
     StartedProcess process_;
     DWORD threadId_ = 0;
     HWND main_ = nullptr;

@@ -8,8 +8,8 @@
 #include <cctype>
 #include <cstdlib>
 #include <cstring>
+#include <fstream>
 #include <optional>
-#include <sstream>
 #include <thread>
 
 std::string testBinaryDirectory() {
@@ -40,17 +40,6 @@ std::wstring longPath(const std::string& path) {
     return L"\\\\?\\" + full;
 }
 
-namespace {
-
-void removeEntry(const std::string& path) {
-    if (isFolder(path))
-        removeTree(path);
-    else
-        DeleteFileW(longPath(path).c_str());
-}
-
-} // namespace
-
 bool isFolder(const std::string& path) {
     DWORD attributes = GetFileAttributesW(longPath(path).c_str());
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
@@ -72,10 +61,15 @@ std::vector<std::string> folderEntries(const std::string& folder) {
     return names;
 }
 
-void removeTree(const std::string& folder) {
-    for (const std::string& name : folderEntries(folder))
-        removeEntry(folder + "\\" + name);
-    RemoveDirectoryW(longPath(folder).c_str());
+// Removes a file, or a folder with everything in it; works past MAX_PATH.
+static void removeTree(const std::string& path) {
+    if (!isFolder(path)) {
+        DeleteFileW(longPath(path).c_str());
+        return;
+    }
+    for (const std::string& name : folderEntries(path))
+        removeTree(path + "\\" + name);
+    RemoveDirectoryW(longPath(path).c_str());
 }
 
 PackageFolder::PackageFolder(const std::string& leaf, size_t length) {
@@ -100,11 +94,7 @@ void PackageFolder::addStandIn(const std::string& name) const {
 }
 
 void PackageFolder::addFile(const std::string& name, const std::string& contents) const {
-    HANDLE handle = CreateFileW(longPath(file(name)).c_str(), GENERIC_WRITE, 0, nullptr,
-                                CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-    DWORD written = 0;
-    WriteFile(handle, contents.data(), static_cast<DWORD>(contents.size()), &written, nullptr);
-    CloseHandle(handle);
+    std::ofstream(longPath(file(name)).c_str(), std::ios::binary) << contents;
 }
 
 static StandInStart parseStart(const std::string& line) {
@@ -127,20 +117,8 @@ static StandInStart parseStart(const std::string& line) {
 
 std::vector<StandInStart> PackageFolder::starts() const {
     std::vector<StandInStart> result;
-    HANDLE handle = CreateFileW(longPath(file("standin.log")).c_str(), GENERIC_READ,
-                                FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
-                                FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (handle == INVALID_HANDLE_VALUE)
-        return result;
-    std::string contents;
-    char buffer[4096];
-    DWORD read = 0;
-    while (ReadFile(handle, buffer, sizeof buffer, &read, nullptr) && read > 0)
-        contents.append(buffer, read);
-    CloseHandle(handle);
-    std::istringstream lines(contents);
-    std::string line;
-    while (std::getline(lines, line))
+    std::ifstream log(longPath(file("standin.log")).c_str(), std::ios::binary);
+    for (std::string line; std::getline(log, line);)
         result.push_back(parseStart(line));
     return result;
 }
@@ -229,9 +207,7 @@ std::string windowClass(HWND window) {
     return std::string(buffer, length > 0 ? length : 0);
 }
 
-namespace {
-
-BOOL CALLBACK collectWindow(HWND window, LPARAM list) {
+static BOOL CALLBACK collectWindow(HWND window, LPARAM list) {
     try {
         reinterpret_cast<std::vector<HWND>*>(list)->push_back(window);
         return TRUE;
@@ -239,8 +215,6 @@ BOOL CALLBACK collectWindow(HWND window, LPARAM list) {
         return FALSE; // nothing thrown goes back into the system
     }
 }
-
-} // namespace
 
 std::vector<HWND> threadWindows(DWORD thread) {
     std::vector<HWND> found;
@@ -265,7 +239,6 @@ SeenBox readMessageBox(HWND box) {
     seen.found = true;
     seen.caption = windowText(box);
     seen.owner = GetWindow(box, GW_OWNER);
-    seen.ownerEnabled = seen.owner && IsWindowEnabled(seen.owner);
     // The text is the one static control with text; the icon's static has none.
     for (HWND child : childWindows(box)) {
         std::string text = windowText(child);
@@ -461,17 +434,16 @@ ReadLink readLink(const std::string& file) {
     IPersistFile* persistFile = nullptr;
     if (SUCCEEDED(link->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&persistFile)))) {
         read.loaded = SUCCEEDED(persistFile->Load(wide(file).c_str(), STGM_READ));
-        wchar_t buffer[MAX_PATH];
-        auto text = [&](HRESULT result) { return SUCCEEDED(result) ? utf8(buffer) : "(failed)"; };
-        wcscpy(buffer, L"garbage");
+        wchar_t buffer[MAX_PATH] = L"garbage";
+        auto text = [&](HRESULT result) {
+            std::string got = SUCCEEDED(result) ? utf8(buffer) : "(failed)";
+            wcscpy(buffer, L"garbage"); // for the next call, so one that writes nothing shows
+            return got;
+        };
         read.path = text(link->GetPath(buffer, MAX_PATH, nullptr, SLGP_RAWPATH));
-        wcscpy(buffer, L"garbage");
         read.workingDirectory = text(link->GetWorkingDirectory(buffer, MAX_PATH));
-        wcscpy(buffer, L"garbage");
         read.description = text(link->GetDescription(buffer, MAX_PATH));
-        wcscpy(buffer, L"garbage");
         read.arguments = text(link->GetArguments(buffer, MAX_PATH));
-        wcscpy(buffer, L"garbage");
         read.iconLocation = text(link->GetIconLocation(buffer, MAX_PATH, &read.iconIndex));
         link->GetHotkey(&read.hotkey);
         persistFile->Release();
@@ -482,21 +454,17 @@ ReadLink readLink(const std::string& file) {
 
 // --- The prefix's desktop -------------------------------------------------------------------
 
-namespace {
-
-std::string environment(const char* name) {
+static std::string environment(const char* name) {
     char buffer[MAX_PATH] = "";
     DWORD length = GetEnvironmentVariableA(name, buffer, sizeof buffer);
     return length > 0 && length < sizeof buffer ? std::string(buffer, length) : std::string();
 }
 
 // A Unix path as Wine shows it on its Z: drive, which maps the whole file system.
-std::string onDriveZ(std::string unixPath) {
+static std::string onDriveZ(std::string unixPath) {
     std::replace(unixPath.begin(), unixPath.end(), '/', '\\');
     return "Z:" + unixPath;
 }
-
-} // namespace
 
 std::string machineNotDisposable() {
     if (!underWine())
@@ -537,15 +505,13 @@ DesktopFolder::~DesktopFolder() {
 
 void DesktopFolder::clear() const {
     for (const std::string& name : entries())
-        removeEntry(file(name));
+        removeTree(file(name));
 }
 
 // --- A drive letter of the prefix's ---------------------------------------------------------
 
-namespace {
-
 // Wine's own export: the Unix path of a Windows one, allocated on the process heap.
-std::string unixPathOf(const std::string& path) {
+static std::string unixPathOf(const std::string& path) {
     using Convert = char*(CDECL*)(LPCWSTR);
     auto convert = reinterpret_cast<Convert>(reinterpret_cast<void*>(
         GetProcAddress(GetModuleHandleA("kernel32.dll"), "wine_get_unix_file_name")));
@@ -561,7 +527,7 @@ std::string unixPathOf(const std::string& path) {
 
 // Starts a Unix program: Wine runs an ELF file handed to CreateProcess natively, and keeps no
 // handle that would tell when it ends.
-std::string runUnix(const std::string& program, const std::vector<std::string>& arguments) {
+static std::string runUnix(const std::string& program, const std::vector<std::string>& arguments) {
     std::string commandLine = "\"" + program + "\"";
     for (const std::string& argument : arguments)
         commandLine += " \"" + argument + "\"";
@@ -580,7 +546,7 @@ std::string runUnix(const std::string& program, const std::vector<std::string>& 
 }
 
 // The same folder by its file identity, whichever path reaches it.
-std::optional<std::pair<DWORD, DWORD>> folderIdentity(const std::string& path) {
+static std::optional<std::pair<DWORD, DWORD>> folderIdentity(const std::string& path) {
     HANDLE handle = CreateFileW(longPath(path).c_str(), 0,
                                 FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                                 OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
@@ -593,8 +559,6 @@ std::optional<std::pair<DWORD, DWORD>> folderIdentity(const std::string& path) {
         return std::nullopt;
     return std::make_pair(information.nFileIndexHigh, information.nFileIndexLow);
 }
-
-} // namespace
 
 MappedDrive::MappedDrive(char letter, const std::string& folder)
     : letter_(static_cast<char>(toupper(static_cast<unsigned char>(letter)))) {

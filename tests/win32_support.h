@@ -36,8 +36,6 @@ std::wstring longPath(const std::string& path);
 // The names in a folder, sorted, without "." and ".."; works past MAX_PATH.
 std::vector<std::string> folderEntries(const std::string& folder);
 
-// Removes a folder with everything in it; works past MAX_PATH.
-void removeTree(const std::string& folder);
 // Whether a folder is there (paths past MAX_PATH too).
 bool isFolder(const std::string& path);
 
@@ -136,7 +134,6 @@ struct SeenBox {
     std::string caption;
     std::string text;
     HWND owner = reinterpret_cast<HWND>(static_cast<INT_PTR>(0xdeadbeef)); // sentinel
-    bool ownerEnabled = false;
 };
 
 // Runs `action` on this thread while a watcher thread waits for a message box with `caption`
