@@ -46,9 +46,7 @@ static bool isVisibleBox(HWND window) {
 std::string launcherPath() { return testBinaryDirectory() + "MorvaLauncher.exe"; }
 
 std::string baseDirOf(const std::string& directory) {
-    if (!directory.empty() && directory.back() == '\\')
-        return directory;
-    return directory + "\\";
+    return !directory.empty() && directory.back() == '\\' ? directory : directory + "\\";
 }
 
 // --- Registry values --------------------------------------------------------------------------
@@ -132,22 +130,20 @@ LauncherProcess::LauncherProcess(const std::string& directory, const Options& op
         startError_ = "WaitForInputIdle returned " + std::to_string(idle);
         return;
     }
-    bool wantVisible = options.mainWindowVisible;
+    bool visible = options.mainWindowVisible;
     auto isMain = [&](HWND window) {
-        return windowClass(window) == "TfrmMain" && (!wantVisible || IsWindowVisible(window));
+        return windowClass(window) == "TfrmMain" && (!visible || IsWindowVisible(window));
     };
-    bool up = waitUntil(
-        [&] {
-            main_ = firstWindowOf(processId(), isMain);
-            return main_ != nullptr || !running();
-        },
-        timeout);
+    auto upOrEnded = [&] { return (main_ = firstWindowOf(processId(), isMain)) || !running(); };
+    if (!waitUntil(upOrEnded, timeout)) {
+        startError_ = "no " + std::string(visible ? "visible " : "") + "TfrmMain window after " +
+                      std::to_string(timeout.count()) + " ms";
+        return;
+    }
     if (!main_) {
-        DWORD code = 0xDEADBEEF;
-        GetExitCodeProcess(process_.handle(), &code);
-        startError_ = !up ? "no " + std::string(wantVisible ? "visible " : "") +
-                                "TfrmMain window after " + std::to_string(timeout.count()) + " ms"
-                          : "the launcher ended at start-up with exit code " + hex(code);
+        std::optional<DWORD> code = process_.waitForExit(std::chrono::milliseconds(0));
+        startError_ =
+            "the launcher ended at start-up with exit code " + hex(code.value_or(0xDEADBEEF));
         return;
     }
     app_ = firstWindowOf(processId(),

@@ -39,8 +39,7 @@ public:
 
 private:
     HKEY root_;
-    std::string key_, name_;
-    std::string error_;
+    std::string key_, name_, error_;
     std::optional<std::pair<DWORD, std::vector<BYTE>>> previous_; // its type and data, if any
     bool changed_ = false;
 };

@@ -123,10 +123,9 @@ std::vector<StandInStart> PackageFolder::starts() const {
     return result;
 }
 
-std::vector<StandInStart> PackageFolder::waitForStarts(size_t count,
-                                                       std::chrono::milliseconds timeout) const {
+std::vector<StandInStart> PackageFolder::waitForStarts(size_t count) const {
     std::vector<StandInStart> result;
-    waitUntil([&] { return (result = starts()).size() >= count; }, timeout);
+    waitUntil([&] { return (result = starts()).size() >= count; }, std::chrono::seconds(20));
     return result;
 }
 

@@ -39,14 +39,11 @@ std::vector<std::string> folderEntries(const std::string& folder);
 // Whether a folder is there (paths past MAX_PATH too).
 bool isFolder(const std::string& path);
 
-// Whether this process runs under Wine, not Windows.
 bool underWine();
 
-// Why a test must leave this machine's settings alone, or nothing when it may change them. The
-// end-to-end and link tests point file types and web addresses at stand-ins, turn the theme
-// off, move the desktop, map drives and rewrite the desktop's link: under Wine only in a prefix
-// wine-run.sh made (its ready marker), on Windows only where the environment says the machine
-// is disposable (MORVA_DISPOSABLE_MACHINE=1: Windows Sandbox, a CI runner).
+// Why a test must leave this machine's settings (file types, theme, desktop, drives) alone, or
+// nothing when it may change them: under Wine only in a prefix wine-run.sh made (its ready
+// marker), on Windows only where MORVA_DISPOSABLE_MACHINE=1 (Windows Sandbox, a CI runner).
 std::string machineNotDisposable();
 
 // For a test that changes the machine: on Windows it is skipped, saying why; under Wine, where
@@ -105,8 +102,7 @@ std::string windowClass(HWND window);
 // A fresh folder under the temporary directory, removed with everything in it at the end.
 class PackageFolder {
 public:
-    // `leaf` is the folder's own name. With `length`, the leaf
-    // is padded with digits so that path() is exactly that many characters long.
+    // `leaf` is the folder's own name, with `length` padded with digits to make path() that long.
     explicit PackageFolder(const std::string& leaf = "Morva package", size_t length = 0);
     ~PackageFolder();
     PackageFolder(const PackageFolder&) = delete;
@@ -120,9 +116,7 @@ public:
     // Every stand-in start recorded so far, in order.
     std::vector<StandInStart> starts() const;
     // Waits until at least `count` starts are recorded; returns them (fewer on time-out).
-    std::vector<StandInStart> waitForStarts(size_t count,
-                                            std::chrono::milliseconds timeout =
-                                                std::chrono::seconds(20)) const;
+    std::vector<StandInStart> waitForStarts(size_t count) const;
 
 private:
     std::string path_;
