@@ -117,16 +117,13 @@ TEST_F(LinkFile, IsWrittenWithExactlyItsThreePropertiesAndReadsBack) {
     std::string desktop = backend_.specialFolderPath(16).value_or("(none)");
     // The test prefix's desktop is a plain folder of its own, never the home folder.
     EXPECT_NE(desktop.find("\\users\\"), std::string::npos) << desktop;
-    struct Case {
-        std::string folder;
-    } cases[] = {{package_.path()}, {desktop}};
-    for (const Case& c : cases) {
-        std::string linkPath = c.folder + "\\The Realm of Morva.lnk";
+    for (const std::string& folder : {package_.path(), desktop}) {
+        std::string linkPath = folder + "\\The Realm of Morva.lnk";
         DeleteFileA(linkPath.c_str());
         msLink link;
-        EXPECT_TRUE(link.CreateShortcut(directory(), "MorvaLauncher.exe", c.folder,
-                                        "The Realm of Morva"))
-            << c.folder;
+        EXPECT_TRUE(
+            link.CreateShortcut(directory(), "MorvaLauncher.exe", folder, "The Realm of Morva"))
+            << folder;
         ReadLink read = readLink(linkPath);
         EXPECT_TRUE(read.loaded) << linkPath;
         EXPECT_EQ(read.path, directory() + "MorvaLauncher.exe");
@@ -135,7 +132,7 @@ TEST_F(LinkFile, IsWrittenWithExactlyItsThreePropertiesAndReadsBack) {
         EXPECT_EQ(read.arguments, "");
         EXPECT_EQ(read.iconLocation, "");
         EXPECT_EQ(read.hotkey, 0);
-        if (c.folder == desktop)
+        if (folder == desktop)
             DeleteFileA(linkPath.c_str());
     }
 }
@@ -152,8 +149,7 @@ TEST_F(LinkFile, SaveOntoAFolderOfTheSameNameFails) {
     ASSERT_TRUE(box.found);
     EXPECT_EQ(box.text, "IPersistFile->Save() Error");
     EXPECT_EQ(box.owner, nullptr);
-    DWORD attributes = GetFileAttributesA(package_.file("The Realm of Morva.lnk").c_str());
-    EXPECT_TRUE(attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY));
+    EXPECT_TRUE(isFolder(package_.file("The Realm of Morva.lnk")));
 }
 
 TEST_F(LinkFile, TooLongALinkPathIsAFailedSaveAndWritesNothing) {

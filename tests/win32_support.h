@@ -125,8 +125,7 @@ private:
 // A message box as another thread saw it.
 struct SeenBox {
     bool found = false;
-    std::string caption;
-    std::string text;
+    std::string caption, text;
     HWND owner = reinterpret_cast<HWND>(static_cast<INT_PTR>(0xdeadbeef)); // sentinel
 };
 
