@@ -141,9 +141,8 @@ SeenBox watchMessageBox(DWORD threadId, const std::string& caption,
 SeenBox readMessageBox(HWND box);
 
 // The tests' one polling loop: waits until `condition` holds or `timeout` has passed, and says
-// whether it held. Between looks, `between` runs; by default this thread's messages are
-// dispatched for up to 10 ms, so that windows of the test's own stay alive. At the limit it
-// returns, and the caller's assertion says what it found.
+// whether it held (the caller's assertion says what it found). Between looks `between` runs; by
+// default this thread's messages are dispatched for up to 10 ms, so the test's windows live.
 bool waitUntil(const std::function<bool()>& condition,
                std::chrono::milliseconds timeout = std::chrono::seconds(5),
                const std::function<void()>& between = {});
@@ -164,10 +163,9 @@ bool sendKeys(const Keys& keys);
 Keys tap(WORD key);
 Keys tapWith(WORD modifier, WORD key);
 
-// Mouse buttons at a screen point, in one call. Every input carries the point, never the
-// cursor's position read back: under Wine an X pointer event can still move the cursor back
-// after SetCursorPos, and a button would go where the pointer was before. False when not all
-// went.
+// Mouse buttons at a screen point, in one call; false when not all went. Every input carries
+// the point, never the cursor read back: under Wine an X pointer event can still move the cursor
+// back after SetCursorPos, and a button would go where the pointer was before.
 bool sendButtons(POINT screen, std::initializer_list<DWORD> buttons);
 // Moves the pointer to a screen point with real input and waits until the cursor is there
 // (within a pixel), `between` running between looks as in waitUntil; returns what went wrong,
