@@ -12,7 +12,6 @@
 #include <dwmapi.h>
 #include <oleacc.h>
 
-#include <algorithm>
 #include <atomic>
 #include <cmath>
 #include <cstdlib>
@@ -70,18 +69,21 @@ void clickFromAnotherThread(POINT screen, int clicks = 1) {
 // nothing else to wait for.
 constexpr auto noChange = std::chrono::milliseconds(300);
 
-// The size of a text in "MS Sans Serif" made for a density, measured independently of the form;
-// a layout value scaled by the height of "0" in the 8-point window font; a font's height.
+// "MS Sans Serif" made for a density, selected into a screen DC independently of the form; the
+// size of a text in it; a layout value scaled by the height of "0" in the 8-point window font; a
+// font's height.
+struct FontOnScreen {
+    FontOnScreen(int dpi, int pointSize)
+        : font(CreateFontA(-MulDiv(pointSize, dpi, 72), 0, 0, 0, FW_NORMAL, 0, 0, 0,
+                           DEFAULT_CHARSET, 0, 0, 0, 0, "MS Sans Serif")) {}
+    UniqueFont font;
+    ScopedGetDC screen{nullptr};
+    ScopedSelectObject selected{screen, font.get()};
+};
 SIZE textSizeAt(int dpi, const std::string& text, int pointSize = 8) {
-    HFONT font = CreateFontA(-MulDiv(pointSize, dpi, 72), 0, 0, 0, FW_NORMAL, 0, 0, 0,
-                             DEFAULT_CHARSET, 0, 0, 0, 0, "MS Sans Serif");
+    FontOnScreen on(dpi, pointSize);
     SIZE size{-1, -1};
-    {
-        ScopedGetDC screen(nullptr);
-        ScopedSelectObject selected(screen, font);
-        GetTextExtentPoint32A(screen, text.c_str(), static_cast<int>(text.size()), &size);
-    }
-    DeleteObject(font);
+    GetTextExtentPoint32A(on.screen, text.c_str(), static_cast<int>(text.size()), &size);
     return size;
 }
 int scaledBy(int measured, int value) {
@@ -185,14 +187,10 @@ protected:
         GetWindowRect(window, &r);
         return centreOf(r);
     }
-    // Moves the pointer to a screen point with real input, and waits for it to get there before
-    // the buttons go down.
-    void pointAt(POINT screen) {
+    // The pointer moved there with real input, and there before the buttons go down.
+    void clickAt(POINT screen, int clicks = 1) {
         movePointer(screen, [&] { terminated_ = terminated_ || !dispatchPending(); });
         settle();
-    }
-    void clickAt(POINT screen, int clicks = 1) {
-        pointAt(screen);
         for (int i = 0; i < clicks; ++i)
             sendButtons(screen, {MOUSEEVENTF_LEFTDOWN, MOUSEEVENTF_LEFTUP});
         settle();
@@ -624,27 +622,21 @@ TEST_F(MainWindow, LayoutScalesWithTheMeasuredFontHeight) {
 
     // The face asked for: a prefix without Wine's own fonts gives another, and no Marlett for
     // the caption buttons.
-    HFONT font = CreateFontA(-MulDiv(8, dpi, 72), 0, 0, 0, FW_NORMAL, 0, 0, 0, DEFAULT_CHARSET, 0,
-                             0, 0, 0, "MS Sans Serif");
+    FontOnScreen asked(dpi, 8);
     char face[LF_FACESIZE] = "garbage";
+    GetTextFaceA(asked.screen, sizeof face, face);
+    EXPECT_STREQ(face, "MS Sans Serif");
     LOGFONTA marlett{};
     marlett.lfCharSet = DEFAULT_CHARSET;
     lstrcpyA(marlett.lfFaceName, "Marlett");
     int marlettFaces = 0;
-    {
-        ScopedGetDC screen(nullptr);
-        ScopedSelectObject selected(screen, font);
-        GetTextFaceA(screen, sizeof face, face);
-        EnumFontFamiliesExA(
-            screen, &marlett,
-            [](const LOGFONTA*, const TEXTMETRICA*, DWORD, LPARAM count) {
-                ++*reinterpret_cast<int*>(count);
-                return 1;
-            },
-            reinterpret_cast<LPARAM>(&marlettFaces), 0);
-    }
-    DeleteObject(font);
-    EXPECT_STREQ(face, "MS Sans Serif");
+    EnumFontFamiliesExA(
+        asked.screen, &marlett,
+        [](const LOGFONTA*, const TEXTMETRICA*, DWORD, LPARAM count) {
+            ++*reinterpret_cast<int*>(count);
+            return 1;
+        },
+        reinterpret_cast<LPARAM>(&marlettFaces), 0);
     EXPECT_GT(marlettFaces, 0) << "no Marlett";
     if (dpi == 96) {
         EXPECT_EQ(textSizeAt(dpi, "0").cy, 13);
