@@ -285,37 +285,28 @@ TEST_F(MainWindow, ShiftTabFromNothingFocusesTheLast) {
 
 TEST_F(MainWindow, ArrowsMoveAlongTheTabOrderAndWrap) {
     press(VK_TAB);
-    struct Step {
-        WORD key;
-        const char* expected;
-    } steps[] = {
-        {VK_DOWN, "btnMultiPlay"}, {VK_RIGHT, "btnDesktopIcon"}, {VK_UP, "btnMultiPlay"},
-        {VK_LEFT, "btnSinglePlay"}, {VK_UP, "btnIntview"},       {VK_DOWN, "btnSinglePlay"},
+    const std::pair<WORD, const char*> steps[] = {
+        {VK_DOWN, "btnMultiPlay"},  {VK_RIGHT, "btnDesktopIcon"}, {VK_UP, "btnMultiPlay"},
+        {VK_LEFT, "btnSinglePlay"}, {VK_UP, "btnIntview"},        {VK_DOWN, "btnSinglePlay"},
     };
-    for (const Step& step : steps) {
-        press(step.key);
-        EXPECT_EQ(focused(), step.expected) << "after key " << step.key;
+    for (auto [key, expected] : steps) {
+        press(key);
+        EXPECT_EQ(focused(), expected) << "after key " << key;
     }
 }
 
 TEST_F(MainWindow, AcceleratorsClickWithoutMovingTheFocus) {
-    struct Case {
-        bool alt;
-        WORD key;
-        ShellCall expected;
-    } cases[] = {
-        {false, 'S', singlePlay}, {true, 'S', singlePlay}, {false, 'M', multiPlay},
-        {true, 'M', multiPlay},   {false, 'R', readme},    {true, 'R', readme},
-    };
-    for (const Case& c : cases) {
-        shell_.calls.clear();
-        if (c.alt)
-            pressWith(VK_MENU, c.key);
-        else
-            press(c.key);
-        EXPECT_EQ(shell_.calls, Calls{c.expected}) << (c.alt ? "Alt+" : "") << char(c.key);
-        EXPECT_EQ(focused(), "(the window itself)");
-    }
+    const std::pair<WORD, ShellCall> cases[] = {{'S', singlePlay}, {'M', multiPlay}, {'R', readme}};
+    for (const auto& [key, expected] : cases)
+        for (bool alt : {false, true}) {
+            shell_.calls.clear();
+            if (alt)
+                pressWith(VK_MENU, key);
+            else
+                press(key);
+            EXPECT_EQ(shell_.calls, Calls{expected}) << (alt ? "Alt+" : "") << char(key);
+            EXPECT_EQ(focused(), "(the window itself)");
+        }
     // Credits and Interview have no letter; the menu's A needs Alt.
     shell_.calls.clear();
     for (WORD key : {'C', 'I', 'A'})
@@ -367,10 +358,7 @@ TEST_F(MainWindow, ExceptionsFromHandlersAreShownAndTheProgramGoesOn) {
     // Once from a window procedure (a mouse click), once from the loop's own key handling.
     shell_.throwing = {{"D:\\GAME\\Morvcrd.txt", "Credits failed"},
                        {"D:\\GAME\\Morva.txt", "Readme failed!"}};
-    struct Case {
-        std::function<void()> trigger;
-        std::string expected;
-    } cases[] = {
+    const std::pair<std::function<void()>, std::string> cases[] = {
         // The first press of a button in a fresh process can take Wine's theme a while.
         {[&] {
              clickAt(screenCentre(button("btnCredits")));
@@ -379,10 +367,10 @@ TEST_F(MainWindow, ExceptionsFromHandlersAreShownAndTheProgramGoesOn) {
          "Credits failed."},
         {[&] { press('R'); }, "Readme failed!"},
     };
-    for (const Case& c : cases) {
-        SeenBox box = watchMessageBox(GetCurrentThreadId(), "The Realm of Morva", c.trigger);
-        ASSERT_TRUE(box.found) << "no exception box for " << c.expected;
-        EXPECT_EQ(box.text, c.expected);
+    for (const auto& [trigger, expected] : cases) {
+        SeenBox box = watchMessageBox(GetCurrentThreadId(), "The Realm of Morva", trigger);
+        ASSERT_TRUE(box.found) << "no exception box for " << expected;
+        EXPECT_EQ(box.text, expected);
         EXPECT_EQ(box.owner, application_.handle()) << "owned by the application";
         settle();
     }
@@ -696,8 +684,13 @@ protected:
         player.join();
         settle();
     }
+    // Opened as a player opens it, and closed with Enter once `user` is done.
     void openWithAltA(const std::function<void()>& user) {
-        whileOpen([&] { pressWith(VK_MENU, 'A'); }, user);
+        whileOpen([&] { pressWith(VK_MENU, 'A'); },
+                  [&] {
+                      user();
+                      key(VK_RETURN);
+                  });
     }
 
     // From the player's thread.
@@ -774,14 +767,15 @@ protected:
 
 TEST_F(AboutDialog, OpensModallyWithAltAAndOnlyEnterClosesIt) {
     bool mainEnabled = true, openAfterEscape = false, closedAfterEnter = false;
-    openWithAltA([&] {
-        mainEnabled = IsWindowEnabled(main());
-        key(VK_ESCAPE);
-        pumpMessages(noChange);
-        openAfterEscape = IsWindowVisible(about());
-        key(VK_RETURN);
-        closedAfterEnter = waitUntil([&] { return !IsWindowVisible(about()); });
-    });
+    whileOpen([&] { pressWith(VK_MENU, 'A'); },
+              [&] {
+                  mainEnabled = IsWindowEnabled(main());
+                  key(VK_ESCAPE);
+                  pumpMessages(noChange);
+                  openAfterEscape = IsWindowVisible(about());
+                  key(VK_RETURN);
+                  closedAfterEnter = waitUntil([&] { return !IsWindowVisible(about()); });
+              });
     EXPECT_FALSE(mainEnabled) << "the main window is disabled while the dialog shows";
     EXPECT_TRUE(openAfterEscape) << "Escape does not close it";
     EXPECT_TRUE(closedAfterEnter) << "Enter closes it";
@@ -814,7 +808,6 @@ TEST_F(AboutDialog, LinkIsRedFromHoverUntilThePointerCrossesBareBackground) {
         overLabel = redPixelsOfTheLink();
         movePointerTo(centreOf(bounds("BitBtn1")));
         overButton = redPixelsOfTheLink();
-        key(VK_RETURN);
     });
     EXPECT_EQ(before, 0);
     EXPECT_GT(hovered, 10) << "red under the pointer";
@@ -828,7 +821,6 @@ TEST_F(AboutDialog, LinkIsRedFromHoverUntilThePointerCrossesBareBackground) {
         movePointerTo(centreOf(bounds("Label3")));
         reopened = redPixelsOfTheLink();
         movePointerTo(bare, redSettles(afterBackground, [](int red) { return red == 0; }));
-        key(VK_RETURN);
     });
     EXPECT_EQ(reopened, hovered);
     EXPECT_EQ(afterBackground, 0);
@@ -844,7 +836,6 @@ TEST_F(AboutDialog, LinkClickOpensTheWebPageAndTheDialogStays) {
             clickFromAnotherThread(onScreen(centreOf(bounds("lblLink2URL"))), clicks);
             waitUntil([&] { return shell_.launches > 0; });
             stillOpen = IsWindowVisible(about());
-            key(VK_RETURN);
         });
         EXPECT_EQ(shell_.calls, Calls{shellExecuteCall("https://quillet.example.org/", "")})
             << clicks << " click(s)";
@@ -875,12 +866,8 @@ TEST_F(AboutDialog, ReopensWhereItWasDragged) {
         // The move ends with the button's release, before Enter may close the box.
         waitUntil([&] { return !moving(); });
         GetWindowRect(about(), &dragged);
-        key(VK_RETURN);
     });
-    openWithAltA([&] {
-        GetWindowRect(about(), &reopened);
-        key(VK_RETURN);
-    });
+    openWithAltA([&] { GetWindowRect(about(), &reopened); });
     EXPECT_NE(dragged.left, first.left) << "the drag moved it";
     EXPECT_EQ(reopened.left, dragged.left);
     EXPECT_EQ(reopened.top, dragged.top);
@@ -889,10 +876,7 @@ TEST_F(AboutDialog, ReopensWhereItWasDragged) {
 TEST_F(AboutDialog, AltSThenAltAOpensIt) {
     pressWith(VK_MENU, 'S');
     bool opened = false;
-    openWithAltA([&] {
-        opened = true;
-        key(VK_RETURN);
-    });
+    openWithAltA([&] { opened = true; });
     EXPECT_TRUE(opened) << "no armed menu bar swallowed Alt+A";
     EXPECT_EQ(shell_.calls, Calls{singlePlay});
 }
@@ -913,14 +897,10 @@ TEST_F(AboutDialog, FollowsADensityChangeWhileOpenAndItsMonitorWhenReopened) {
         suggested.bottom = suggested.top + asked.cy;
         SendMessageA(about(), WM_DPICHANGED, MAKEWPARAM(144, 144),
                      reinterpret_cast<LPARAM>(&suggested));
-        key(VK_RETURN);
     });
     expectLaidOutAt(144);
     int dpi = GetDeviceCaps(ScopedGetDC(nullptr), LOGPIXELSY);
-    openWithAltA([&] {
-        GetWindowRect(about(), &reopened);
-        key(VK_RETURN);
-    });
+    openWithAltA([&] { GetWindowRect(about(), &reopened); });
     expectLaidOutAt(dpi);
     EXPECT_EQ(reopened.left, suggested.left);
     EXPECT_EQ(reopened.top, suggested.top);
@@ -953,14 +933,13 @@ TEST_F(AboutDialog, FollowsSystemColourChangesButTheRedLinkStaysRed) {
 TEST_F(AboutDialog, OkButtonShowsTheGreenCheckAndAGreyOneWhenDisabled) {
     frmAbout->show();
     settle();
-    HWND ok = frmAbout->control("BitBtn1").window.get();
     auto green = [&] {
         return countPixels(bounds("BitBtn1"), [](COLORREF c) {
             return GetGValue(c) > 90 && GetRValue(c) < 80 && GetBValue(c) < 80;
         });
     };
     EXPECT_GT(green(), 20);
-    EnableWindow(ok, FALSE);
+    EnableWindow(frmAbout->control("BitBtn1").window.get(), FALSE);
     settle();
     EXPECT_EQ(green(), 0);
     frmAbout->hide();
