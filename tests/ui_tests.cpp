@@ -56,6 +56,8 @@ const ShellCall multiPlay = shellExecuteCall("D:\\GAME\\setup.exe", "/xmorva.con
 const ShellCall readme = shellExecuteCall("D:\\GAME\\Morva.txt", "");
 const ShellCall demo =
     shellExecuteCall("D:\\GAME\\duke3d.exe", "/xmorva.con /gmorva.grp /dmorva.amo");
+const ShellCall setupMissing =
+    messageBoxCall("Cannot find the file...D:\\GAME\\setup.exe", "File Error", mbIconHand);
 
 // From a thread other than the windows' (theirs is in a loop of its own): the pointer to a screen
 // point, then one or two clicks there.
@@ -93,13 +95,12 @@ int scaledBy(int measured, int value) {
 int iconWidth(HWND window, WPARAM kind) {
     auto icon = reinterpret_cast<HICON>(SendMessageA(window, WM_GETICON, kind, 0));
     ICONINFO info{};
+    if (!icon || !GetIconInfo(icon, &info))
+        return -1;
+    UniqueBitmap colour(info.hbmColor), mask(info.hbmMask);
     BITMAP bitmap{};
     bitmap.bmWidth = -1;
-    if (icon && GetIconInfo(icon, &info)) {
-        GetObject(info.hbmColor ? info.hbmColor : info.hbmMask, sizeof bitmap, &bitmap);
-        DeleteObject(info.hbmColor);
-        DeleteObject(info.hbmMask);
-    }
+    GetObject(colour ? colour.get() : mask.get(), sizeof bitmap, &bitmap);
     return bitmap.bmWidth;
 }
 LONG fontHeight(HFONT font) {
@@ -220,6 +221,18 @@ protected:
             EXPECT_EQ(r.right - r.left, scaledBy(measured, layout.width)) << layout.name << dpi;
             EXPECT_EQ(r.bottom - r.top, scaledBy(measured, layout.height)) << layout.name << dpi;
         }
+    }
+
+    // Runs `user` on another thread while the unowned box of a missing setup program is up, moved
+    // out of the way of the buttons (both start centred).
+    SeenBox underTheSetupBox(const std::function<void()>& user) {
+        shell_.missingFiles = {"D:\\GAME\\setup.exe"};
+        return watchMessageBox(
+            GetCurrentThreadId(), "File Error", [&] { press('M'); }, std::chrono::seconds(30),
+            [&](HWND box) {
+                SetWindowPos(box, nullptr, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+                user();
+            });
     }
 
     HWND main() const { return form_->handle(); }
@@ -397,34 +410,23 @@ TEST_F(MainWindow, ApplicationBoxDisablesTheWindowsAndFocusReturnsToSinglePlay) 
 }
 
 TEST_F(MainWindow, UnderTheUnownedBoxTheButtonsStillWork) {
-    shell_.missingFiles = {"D:\\GAME\\setup.exe"};
     bool mainEnabledUnderBox = false;
-    SeenBox box = watchMessageBox(
-        GetCurrentThreadId(), "File Error", [&] { press('M'); }, std::chrono::seconds(20),
-        [&](HWND box) {
-            mainEnabledUnderBox = IsWindowEnabled(main());
-            // Out of the way of the button (both start centred).
-            SetWindowPos(box, nullptr, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
-            // Its handler runs nested in the box's own loop.
-            clickFromAnotherThread(screenCentre(button("btnSinglePlay")));
-            waitUntil([&] { return shell_.launches == 2; });
-        });
+    SeenBox box = underTheSetupBox([&] {
+        mainEnabledUnderBox = IsWindowEnabled(main());
+        // Its handler runs nested in the box's own loop.
+        clickFromAnotherThread(screenCentre(button("btnSinglePlay")));
+        waitUntil([&] { return shell_.launches == 2; });
+    });
     ASSERT_TRUE(box.found);
     EXPECT_EQ(box.text, "Cannot find the file...D:\\GAME\\setup.exe");
     EXPECT_EQ(box.owner, nullptr);
     EXPECT_TRUE(mainEnabledUnderBox);
-    EXPECT_EQ(shell_.calls,
-              (Calls{multiPlay,
-                     messageBoxCall("Cannot find the file...D:\\GAME\\setup.exe", "File Error",
-                                    mbIconHand),
-                     singlePlay}));
+    EXPECT_EQ(shell_.calls, (Calls{multiPlay, setupMissing, singlePlay}));
 }
 
 // The keyboard rows again, inside the unowned box's own loop: they reach the main window
 // through its window procedures, never through a loop of ours.
 TEST_F(MainWindow, UnderTheUnownedBoxTheKeyboardStillWorks) {
-    shell_.missingFiles = {"D:\\GAME\\setup.exe"};
-    const Keys tab = tap(VK_TAB);
     // Each row ends with the focus where it says and the launches counted so far.
     const struct Row {
         const char* name;
@@ -434,7 +436,7 @@ TEST_F(MainWindow, UnderTheUnownedBoxTheKeyboardStillWorks) {
     } rows[] = {
         {"S", tap('S'), "btnSinglePlay", 2},
         {"Alt+S", tapWith(VK_MENU, 'S'), "btnSinglePlay", 3},
-        {"Tab", tab, "btnMultiPlay", 3},
+        {"Tab", tap(VK_TAB), "btnMultiPlay", 3},
         {"Shift+Tab", tapWith(VK_SHIFT, VK_TAB), "btnSinglePlay", 3},
         {"Right", tap(VK_RIGHT), "btnMultiPlay", 3},
         {"Left", tap(VK_LEFT), "btnSinglePlay", 3},
@@ -442,32 +444,24 @@ TEST_F(MainWindow, UnderTheUnownedBoxTheKeyboardStillWorks) {
     };
     std::string activated;
     std::vector<std::string> focus;
-    SeenBox box = watchMessageBox(
-        GetCurrentThreadId(), "File Error", [&] { press('M'); }, std::chrono::seconds(30),
-        [&](HWND box) {
-            SetWindowPos(box, nullptr, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
-            // The main window active again: a click on the artwork, which does nothing.
-            POINT artwork{120, 70};
-            ClientToScreen(main(), &artwork);
-            clickFromAnotherThread(artwork);
-            waitUntil([&] { return focused() == "btnSinglePlay"; });
-            activated = focused();
-            for (const Row& row : rows) {
-                sendKeys(row.keys);
-                waitUntil(
-                    [&] { return focused() == row.focus && shell_.launches == row.launches; });
-                focus.push_back(focused());
-            }
-        });
+    SeenBox box = underTheSetupBox([&] {
+        // The main window active again: a click on the artwork, which does nothing.
+        POINT artwork{120, 70};
+        ClientToScreen(main(), &artwork);
+        clickFromAnotherThread(artwork);
+        waitUntil([&] { return focused() == "btnSinglePlay"; });
+        activated = focused();
+        for (const Row& row : rows) {
+            sendKeys(row.keys);
+            waitUntil([&] { return focused() == row.focus && shell_.launches == row.launches; });
+            focus.push_back(focused());
+        }
+    });
     ASSERT_TRUE(box.found);
     EXPECT_EQ(activated, "btnSinglePlay") << "a later activation";
     for (size_t i = 0; i < focus.size(); ++i)
         EXPECT_EQ(focus[i], rows[i].focus) << "after " << rows[i].name;
-    EXPECT_EQ(shell_.calls,
-              (Calls{multiPlay,
-                     messageBoxCall("Cannot find the file...D:\\GAME\\setup.exe", "File Error",
-                                    mbIconHand),
-                     singlePlay, singlePlay, singlePlay}));
+    EXPECT_EQ(shell_.calls, (Calls{multiPlay, setupMissing, singlePlay, singlePlay, singlePlay}));
 }
 
 TEST_F(MainWindow, MinimiseHidesItAndRestoreBringsItBackFocused) {
@@ -499,14 +493,14 @@ TEST_F(MainWindow, MinimiseHidesItAndRestoreBringsItBackFocused) {
 TEST_F(MainWindow, TheTaskbarPictureIsTheMainWindowWhileMinimised) {
     RECT client;
     GetClientRect(main(), &client);
-    // Points across the window, and their colours on screen before it is minimised.
-    auto at = [&](int i, int width, int height) {
-        return POINT{width * (i % 16) / 16, height * (i / 16) / 8};
+    // The colours at points across a picture of the window; first on screen, before it is
+    // minimised.
+    auto sample = [](HDC dc, int i, int width, int height) {
+        return GetPixel(dc, width * (i % 16) / 16, height * (i / 16) / 8);
     };
     std::vector<COLORREF> shown;
     for (int i = 0; i < 128; ++i)
-        shown.push_back(GetPixel(ScopedGetDC(main()), at(i, client.right, client.bottom).x,
-                                 at(i, client.right, client.bottom).y));
+        shown.push_back(sample(ScopedGetDC(main()), i, client.right, client.bottom));
     SendMessageA(main(), WM_SYSCOMMAND, SC_MINIMIZE, 0);
     settle();
     ASSERT_FALSE(IsWindowVisible(main()));
@@ -524,10 +518,8 @@ TEST_F(MainWindow, TheTaskbarPictureIsTheMainWindowWhileMinimised) {
         ScopedSelectObject selected(dc, picture.get());
         std::set<COLORREF> colours;
         int same = 0;
-        for (int i = 0; i < 128; ++i) {
-            POINT p = at(i, got.bmWidth, got.bmHeight);
-            same += *colours.insert(GetPixel(dc, p.x, p.y)).first == shown[i];
-        }
+        for (int i = 0; i < 128; ++i)
+            same += *colours.insert(sample(dc, i, got.bmWidth, got.bmHeight)).first == shown[i];
         EXPECT_GT(colours.size(), 12u) << "blank at " << ask.cx << " x " << ask.cy;
         EXPECT_TRUE(got.bmWidth < client.right || same > 120) << same << " of the window's pixels";
     }
@@ -599,9 +591,8 @@ TEST_F(StartUp, MinimisedStartsOnlyTheTaskbarButtonAndActivatesAtTheFirstRestore
 // The layout at the display's density: run in 96, 120 and 144 pixels-per-inch prefixes, the test
 // told which one it is in.
 TEST_F(MainWindow, LayoutScalesWithTheMeasuredFontHeight) {
-    const char* expectedDpi = std::getenv("MORVA_EXPECTED_DPI");
     int dpi = GetDeviceCaps(ScopedGetDC(nullptr), LOGPIXELSY);
-    if (expectedDpi) {
+    if (const char* expectedDpi = std::getenv("MORVA_EXPECTED_DPI")) {
         ASSERT_EQ(dpi, std::atoi(expectedDpi));
     }
     // Per-monitor aware, as the manifest asks (Wine 8 says so of every window).
