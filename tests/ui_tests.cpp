@@ -467,22 +467,19 @@ TEST_F(MainWindow, UnderTheUnownedBoxTheKeyboardStillWorks) {
 TEST_F(MainWindow, MinimiseHidesItAndRestoreBringsItBackFocused) {
     // The system commands, and ShowWindow on the taskbar's window as another program may call it.
     HWND app = application_.handle();
-    const struct Path {
-        const char* name;
-        std::function<void()> minimise, restore;
-    } paths[] = {
+    using Step = std::function<void()>;
+    const std::tuple<const char*, Step, Step> paths[] = {
         {"system commands", [&] { SendMessageA(main(), WM_SYSCOMMAND, SC_MINIMIZE, 0); },
          [&] { SendMessageA(app, WM_SYSCOMMAND, SC_RESTORE, 0); }},
-        {"ShowWindow", [&] { ShowWindow(app, SW_MINIMIZE); },
-         [&] { ShowWindow(app, SW_RESTORE); }},
+        {"ShowWindow", [&] { ShowWindow(app, SW_MINIMIZE); }, [&] { ShowWindow(app, SW_RESTORE); }},
     };
-    for (const Path& path : paths) {
-        SCOPED_TRACE(path.name);
-        path.minimise();
+    for (const auto& [name, minimise, restore] : paths) {
+        SCOPED_TRACE(name);
+        minimise();
         settle();
         EXPECT_FALSE(IsWindowVisible(main()));
         EXPECT_TRUE(IsIconic(application_.handle()));
-        path.restore();
+        restore();
         settle();
         EXPECT_TRUE(IsWindowVisible(main()));
         EXPECT_FALSE(IsIconic(application_.handle()));
@@ -701,7 +698,6 @@ protected:
     }
     const RECT& bounds(const char* name) const { return frmAbout->control(name).bounds; }
 
-    // Counts the painted pixels of a client rectangle that match.
     int countPixels(const RECT& client, const std::function<bool(COLORREF)>& match) const {
         ScopedGetDC screen(nullptr);
         int count = 0;
@@ -918,7 +914,6 @@ TEST_F(AboutDialog, FollowsSystemColourChangesButTheRedLinkStaysRed) {
     EXPECT_GT(countPixels(bounds("Label1"), is(changed[1])), 20) << "a label's text";
     EXPECT_EQ(redPixelsOfTheLink(), red);
     EXPECT_GT(red, 10);
-    frmAbout->hide();
 }
 
 TEST_F(AboutDialog, OkButtonShowsTheGreenCheckAndAGreyOneWhenDisabled) {
@@ -933,7 +928,6 @@ TEST_F(AboutDialog, OkButtonShowsTheGreenCheckAndAGreyOneWhenDisabled) {
     EnableWindow(frmAbout->control("BitBtn1").window.get(), FALSE);
     settle();
     EXPECT_EQ(green(), 0);
-    frmAbout->hide();
 }
 
 // Both windows as a reader gets them: the buttons in tab order, as their own objects, then the
