@@ -49,6 +49,7 @@ PfnDliHook __pfnDliNotifyHook2 = delayLoadNotice;
 namespace {
 
 using Calls = std::vector<ShellCall>;
+using Names = std::vector<std::string>;
 
 const ShellCall singlePlay =
     shellExecuteCall("D:\\GAME\\duke3d.exe", "/xmorva.con /gmorva.grp /dmorva.dmo");
@@ -235,6 +236,17 @@ protected:
             });
     }
 
+    // After a modal box or dialog: the window enabled, and Single Play, which no button had the
+    // focus before, focused, drawn as the default button and pressed by Enter.
+    void expectBackOnSinglePlay(std::source_location at = std::source_location::current()) {
+        testing::ScopedTrace trace(at.file_name(), static_cast<int>(at.line()), "after the box");
+        EXPECT_TRUE(IsWindowEnabled(main()));
+        EXPECT_EQ(focused(), "btnSinglePlay");
+        EXPECT_EQ(defaultLooking(), Names{"btnSinglePlay"});
+        press(VK_RETURN);
+        EXPECT_EQ(shell_.calls, Calls{singlePlay});
+    }
+
     HWND main() const { return form_->handle(); }
     HWND button(const char* name) const { return form_->control(name).window.get(); }
     // The focus of the test's (the windows') thread, read from any thread.
@@ -266,8 +278,6 @@ protected:
     DWORD thread_ = GetCurrentThreadId();
     bool terminated_ = false;
 };
-
-using Names = std::vector<std::string>;
 
 TEST_F(MainWindow, StartsWithNothingFocusedAndKeysThatPressNothing) {
     EXPECT_EQ(focused(), "(the window itself)");
@@ -402,11 +412,7 @@ TEST_F(MainWindow, ApplicationBoxDisablesTheWindowsAndFocusReturnsToSinglePlay) 
     EXPECT_EQ(box.owner, application_.handle());
     EXPECT_FALSE(mainEnabledUnderBox);
     settle();
-    EXPECT_TRUE(IsWindowEnabled(main()));
-    EXPECT_EQ(focused(), "btnSinglePlay");
-    EXPECT_EQ(defaultLooking(), Names{"btnSinglePlay"});
-    press(VK_RETURN);
-    EXPECT_EQ(shell_.calls, Calls{singlePlay});
+    expectBackOnSinglePlay();
 }
 
 TEST_F(MainWindow, UnderTheUnownedBoxTheButtonsStillWork) {
@@ -766,12 +772,7 @@ TEST_F(AboutDialog, OpensModallyWithAltAAndOnlyEnterClosesIt) {
     EXPECT_FALSE(mainEnabled) << "the main window is disabled while the dialog shows";
     EXPECT_TRUE(openAfterEscape) << "Escape does not close it";
     EXPECT_TRUE(closedAfterEnter) << "Enter closes it";
-    EXPECT_TRUE(IsWindowEnabled(main()));
-    // No button had the focus before: now Single Play has it, drawn as the default button.
-    EXPECT_EQ(focused(), "btnSinglePlay");
-    EXPECT_EQ(defaultLooking(), Names{"btnSinglePlay"});
-    press(VK_RETURN);
-    EXPECT_EQ(shell_.calls, Calls{singlePlay});
+    expectBackOnSinglePlay();
 }
 
 TEST_F(AboutDialog, ClosedByItsButtonTheResultIsCancel) {
