@@ -175,6 +175,10 @@ protected:
                   [&] { terminated_ = terminated_ || !dispatchPending(); });
     }
 
+    void sysCommand(HWND window, WPARAM command) {
+        SendMessageA(window, WM_SYSCOMMAND, command, 0);
+        settle();
+    }
     void press(WORD key) {
         sendKeys(tap(key));
         settle();
@@ -496,16 +500,14 @@ TEST_F(MainWindow, MinimiseHidesItAndRestoreBringsItBackFocused) {
 TEST_F(MainWindow, TheTaskbarPictureIsTheMainWindowWhileMinimised) {
     RECT client;
     GetClientRect(main(), &client);
-    // The colours at points across a picture of the window; first on screen, before it is
-    // minimised.
+    // Colours at points across a picture of the window; first on screen, before it is minimised.
     auto sample = [](HDC dc, int i, int width, int height) {
         return GetPixel(dc, width * (i % 16) / 16, height * (i / 16) / 8);
     };
     std::vector<COLORREF> shown;
     for (int i = 0; i < 128; ++i)
         shown.push_back(sample(ScopedGetDC(main()), i, client.right, client.bottom));
-    SendMessageA(main(), WM_SYSCOMMAND, SC_MINIMIZE, 0);
-    settle();
+    sysCommand(main(), SC_MINIMIZE);
     ASSERT_FALSE(IsWindowVisible(main()));
     for (SIZE ask : {SIZE{client.right, client.bottom}, SIZE{200, 200}, SIZE{120, 40}}) {
         UniqueBitmap picture = application_.taskbarPicture(ask.cx, ask.cy);
@@ -533,8 +535,7 @@ TEST_F(MainWindow, TheTaskbarPictureIsTheMainWindowWhileMinimised) {
     settle();
     EXPECT_TRUE(IsIconic(application_.handle()));
     EXPECT_FALSE(IsWindowVisible(main()));
-    SendMessageA(application_.handle(), WM_SYSCOMMAND, SC_RESTORE, 0);
-    settle();
+    sysCommand(application_.handle(), SC_RESTORE);
     EXPECT_TRUE(IsWindowVisible(main()));
     EXPECT_EQ(shell_.calls, Calls{}) << "no box";
 }
@@ -580,14 +581,11 @@ TEST_F(StartUp, MinimisedStartsOnlyTheTaskbarButtonAndActivatesAtTheFirstRestore
     start(SW_SHOWMINNOACTIVE);
     EXPECT_FALSE(IsWindowVisible(main()));
     EXPECT_TRUE(IsIconic(application_.handle()));
-    SendMessageA(application_.handle(), WM_SYSCOMMAND, SC_RESTORE, 0);
-    settle();
+    sysCommand(application_.handle(), SC_RESTORE);
     EXPECT_TRUE(IsWindowVisible(main()));
     EXPECT_EQ(focused(), "(the window itself)") << "the first activation clears the focus";
-    SendMessageA(main(), WM_SYSCOMMAND, SC_MINIMIZE, 0);
-    settle();
-    SendMessageA(application_.handle(), WM_SYSCOMMAND, SC_RESTORE, 0);
-    settle();
+    sysCommand(main(), SC_MINIMIZE);
+    sysCommand(application_.handle(), SC_RESTORE);
     EXPECT_EQ(focused(), "btnSinglePlay");
 }
 
