@@ -8,6 +8,7 @@
 # into the state folder. --start-server copies a fresh one and starts one wineserver for it, with
 # the prefix's services and desktop, which every program run in the state folder joins until
 # --stop-server, or until the process that started it (ctest) has ended, whichever comes first.
+# MORVA_HEAP_CHECKS names a folder whose programs --start-server gives the heap's checks.
 # MORVA_WINE picks the Wine: "system" (the default) is the one on PATH; "debian13" is Debian
 # 13's Wine 10 in a Debian 13 root of its own (debian-root.sh), run in a private mount namespace
 # so that nothing stays mounted when it ends. Each Wine has a state folder of its own.
@@ -283,6 +284,21 @@ if [ "$action" = serve ]; then
     install_copy
     # Returns once the server listens; it lives until it is killed.
     wineserver --persistent
+    # A checked build's programs run with the heap's free, tail and parameter checks
+    # (FLG_HEAP_ENABLE_FREE_CHECK, _TAIL_CHECK, _VALIDATE_PARAMETERS): a freed block is filled,
+    # so a use after free reads garbage. Windows and Wine take GlobalFlag from the program's
+    # Image File Execution Options.
+    if [ -n "${MORVA_HEAP_CHECKS:-}" ]; then
+        {
+            printf 'REGEDIT4\n\n'
+            for program in "$MORVA_HEAP_CHECKS"/*.exe; do
+                printf '[HKEY_LOCAL_MACHINE\\Software\\Microsoft\\Windows NT\\CurrentVersion'
+                printf '\\Image File Execution Options\\%s]\n"GlobalFlag"=dword:00000070\n\n' \
+                    "${program##*/}"
+            done
+        } >"$state/heap-checks.reg"
+        wine regedit /S "Z:$(printf '%s' "$state/heap-checks.reg" | tr / '\\')" >/dev/null 2>&1
+    fi
     # The desktop closes a second after the last program on it has ended, and the next one
     # starts another (which holds each test's output open for that second): a program that
     # waits on a pipe of this keeper's keeps it open between tests, and ends with the keeper.

@@ -1,5 +1,7 @@
 #include "win32_support.h"
 
+#include <gtest/gtest.h>
+
 #include <shlobj.h>
 #include <shobjidl.h>
 
@@ -134,6 +136,14 @@ bool underWine() {
 }
 
 StartedProcess::~StartedProcess() {
+    if (!faultLog_.empty()) {
+        std::ifstream log(longPath(faultLog_).c_str(), std::ios::binary);
+        std::string faults((std::istreambuf_iterator<char>(log)), {});
+        log.close();
+        DeleteFileW(longPath(faultLog_).c_str());
+        if (!faults.empty())
+            ADD_FAILURE() << faults;
+    }
     if (job_) {
         // Ended before the next test can meet it; closed, the job would end what is left of it
         // anyway, however this process ends.
@@ -162,6 +172,13 @@ std::string StartedProcess::start(const std::string& program, const std::string&
         startup.dwFlags = STARTF_USESHOWWINDOW;
         startup.wShowWindow = *showCommand;
     }
+    // Inherited: where a checked program writes its fault.
+    char temp[MAX_PATH];
+    GetTempPathA(MAX_PATH, temp);
+    static int started = 0;
+    faultLog_ = std::string(temp) + "morva-faults-" + std::to_string(GetCurrentProcessId()) + "-" +
+                std::to_string(++started) + ".log";
+    SetEnvironmentVariableW(L"MORVA_FAULT_LOG", wide(faultLog_).c_str());
     PROCESS_INFORMATION info{};
     // Suspended until it is in the job, so that nothing it starts escapes it.
     if (!CreateProcessW(wide(program).c_str(), commandLine.data(), nullptr, nullptr, FALSE,

@@ -59,7 +59,8 @@ std::string machineNotDisposable();
 
 // A program started for a test, in a job of its own that ends it, and whatever it started in
 // turn, when this object goes or the test process ends in any way: nothing a test starts
-// outlives it to meet the next test.
+// outlives it to meet the next test. A checked program's fault, which ended it, fails the test
+// with the line the program wrote into its fault log.
 class StartedProcess {
 public:
     StartedProcess() = default;
@@ -81,6 +82,7 @@ public:
 private:
     HANDLE job_ = nullptr;
     HANDLE process_ = nullptr;
+    std::string faultLog_;
     DWORD id_ = 0;
     DWORD threadId_ = 0;
 };
