@@ -213,7 +213,7 @@ protected:
         EXPECT_EQ(client.bottom, scaledBy(measured, 143)) << dpi;
         for (const ControlLayout& layout : mainControls) {
             RECT r = form_->control(layout.name).bounds;
-            if (HWND window = form_->control(layout.name).window.get()) {
+            if (HWND window = form_->control(layout.name).window) {
                 GetWindowRect(window, &r);
                 MapWindowPoints(nullptr, main(), reinterpret_cast<POINT*>(&r), 2);
                 EXPECT_EQ(
@@ -252,7 +252,7 @@ protected:
     }
 
     HWND main() const { return form_->handle(); }
-    HWND button(const char* name) const { return form_->control(name).window.get(); }
+    HWND button(const char* name) const { return form_->control(name).window; }
     // The focus of the test's (the windows') thread, read from any thread.
     std::string focused() const {
         std::optional<GUITHREADINFO> info = guiThreadInfo(thread_);
@@ -260,7 +260,7 @@ protected:
         if (focus == main())
             return "(the window itself)";
         for (const auto& control : form_->controls())
-            if (control->window.get() == focus)
+            if (control->window == focus)
                 return std::string(control->row.name);
         return "(elsewhere)";
     }
@@ -269,7 +269,7 @@ protected:
         std::vector<std::string> names;
         for (const auto& control : form_->controls())
             if (control->row.kind == ControlKind::pushButton &&
-                (GetWindowLongA(control->window.get(), GWL_STYLE) & BS_TYPEMASK) ==
+                (GetWindowLongA(control->window, GWL_STYLE) & BS_TYPEMASK) ==
                     BS_DEFPUSHBUTTON)
                 names.emplace_back(control->row.name);
         return names;
@@ -728,7 +728,7 @@ protected:
             const Control& control = frmAbout->control(layout.name);
             RECT r = control.bounds;
             if (control.window) {
-                GetWindowRect(control.window.get(), &r);
+                GetWindowRect(control.window, &r);
                 MapWindowPoints(nullptr, about(), reinterpret_cast<POINT*>(&r), 2);
                 EXPECT_EQ(r.right - r.left, scaledBy(measured, layout.width)) << layout.name;
             }
@@ -932,7 +932,7 @@ TEST_F(AboutDialog, OkButtonShowsTheGreenCheckAndAGreyOneWhenDisabled) {
         });
     };
     EXPECT_GT(green(), 20);
-    EnableWindow(frmAbout->control("BitBtn1").window.get(), FALSE);
+    EnableWindow(frmAbout->control("BitBtn1").window, FALSE);
     settle();
     EXPECT_EQ(green(), 0);
 }
@@ -969,7 +969,7 @@ TEST_F(AboutDialog, ScreenReadersGetEveryControlInReadingOrder) {
             SCOPED_TRACE(rows[i].control);
             const Control& control = form->control(rows[i].control);
             if (!rows[i].role) {
-                EXPECT_EQ(tree[i].window, control.window.get());
+                EXPECT_EQ(tree[i].window, control.window);
                 continue;
             }
             EXPECT_EQ(tree[i].role, rows[i].role);

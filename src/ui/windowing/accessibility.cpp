@@ -93,7 +93,7 @@ Order readingOrder(const Form& form) {
 HRESULT child(const Control* control, const Order& order, VARIANT* out) {
     if (control && control->window) {
         out->vt = VT_DISPATCH;
-        return windowObject(control->window.get(), &out->pdispVal);
+        return windowObject(control->window, &out->pdispVal);
     }
     auto at = std::find(order.begin(), order.end(), control);
     *out = control ? childVariant(static_cast<long>(at - order.begin()) + 1) : self();
@@ -165,7 +165,7 @@ public:
                 return E_INVALIDARG;
             if (!control->window)
                 return S_FALSE; // a simple element: its parent answers for it
-            return windowObject(control->window.get(), child);
+            return windowObject(control->window, child);
         });
     }
     HRESULT STDMETHODCALLTYPE get_accName(VARIANT id, BSTR* name) override {
@@ -350,7 +350,7 @@ private:
             if (!control || !control->window)
                 return own(control);
             void* button = nullptr;
-            AccessibleObjectFromWindow(control->window.get(), static_cast<DWORD>(OBJID_CLIENT),
+            AccessibleObjectFromWindow(control->window, static_cast<DWORD>(OBJID_CLIENT),
                                        __uuidof(IAccessible), &button);
             UniqueCom<IAccessible> object(static_cast<IAccessible*>(button));
             return object ? ask(object.get()) : E_FAIL;

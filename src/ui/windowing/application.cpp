@@ -28,8 +28,10 @@ std::optional<int> startupShowCommand() {
 } // namespace
 
 Application::~Application() {
-    forms_.clear();
+    // This window first: destroying it destroys the forms' windows it owns, while every object
+    // their procedures and this one read is whole; then the forms.
     window_.reset();
+    forms_.clear();
     if (current_ == this)
         current_ = nullptr;
 }

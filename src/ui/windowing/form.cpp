@@ -82,7 +82,7 @@ void Form::createControls(HINSTANCE instance) {
                 reinterpret_cast<HMENU>(static_cast<UINT_PTR>(id)), instance, nullptr);
             if (!button)
                 throw WindowsError("Cannot create the button " + std::string(row.name));
-            control->window.reset(button);
+            control->window = button;
             keepButtonKeys(button);
         }
         // Bitmaps are stretched as they are painted; an icon is loaded for each density.
@@ -115,9 +115,9 @@ SIZE Form::layOut(UINT dpi) {
         HFONT controlFont = ownFont ? ownFont.get() : font.first.get();
         RECT& r = control->bounds;
         if (control->window) {
-            SetWindowPos(control->window.get(), nullptr, r.left, r.top, r.right - r.left,
+            SetWindowPos(control->window, nullptr, r.left, r.top, r.right - r.left,
                          r.bottom - r.top, SWP_NOZORDER | SWP_NOACTIVATE);
-            SendMessageA(control->window.get(), WM_SETFONT, reinterpret_cast<WPARAM>(controlFont),
+            SendMessageA(control->window, WM_SETFONT, reinterpret_cast<WPARAM>(controlFont),
                          FALSE);
         } else if (row.kind == ControlKind::label) {
             // Sized to the caption on one line, trailing spaces included; the left edge stays.
@@ -310,7 +310,7 @@ void Form::clickControl(Control& control) {
 
 Control* Form::controlOf(HWND window) const {
     for (const auto& control : controls_)
-        if (window && control->window.get() == window)
+        if (window && control->window == window)
             return control.get();
     return nullptr;
 }

@@ -21,7 +21,8 @@ struct Control {
 
     const ControlLayout& row;
     RECT bounds{};
-    UniqueHwnd window;                      // push and glyph buttons; labels and pictures have none
+    HWND window = nullptr; // push and glyph buttons, destroyed with the form's window; labels
+                           // and pictures have none
     UniqueFont ownFont;                     // null: the form's font
     Colour fontColour = Colour::windowText; // labels; read at each painting
     UniqueBitmap bitmap;                    // picture, or the glyph
@@ -122,14 +123,14 @@ private:
     int measuredTextHeight_ = designTextHeight;
     UINT dpi_ = 0; // the density laid out at
     bool shownOnce_ = false;
-    // In this order, so that the buttons' windows go before their parent's, and the window
-    // before what it uses.
     Accessibility accessibility_{*this};
-    UniqueHwnd window_;
     std::vector<std::unique_ptr<Control>> controls_;
     Control* activeControl_ = nullptr;
     Control* pressed_ = nullptr; // windowless control under a pressed left button
     bool activatedOnce_ = false;
     bool inModalLoop_ = false;
     ModalResult modalResult_ = ModalResult::none;
+    // Last, so that it goes first: the window, and with it its buttons, is destroyed while
+    // everything its procedure reads is whole, and no message reaches the form after it.
+    UniqueHwnd window_;
 };

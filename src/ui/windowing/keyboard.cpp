@@ -70,7 +70,7 @@ bool Form::onKeyDown(WPARAM key) {
     Control* pressed = key == VK_RETURN ? focusedControl() : nullptr;
     for (const auto& control : controls_)
         if (!pressed &&
-            (key == VK_RETURN ? control->row.isDefault && IsWindowEnabled(control->window.get())
+            (key == VK_RETURN ? control->row.isDefault && IsWindowEnabled(control->window)
                               : control->row.isCancel))
             pressed = control.get();
     if (pressed)
@@ -103,21 +103,21 @@ void Form::activated() {
         std::vector<Control*> order = tabOrder();
         activeControl_ = order.empty() ? nullptr : order.front();
     }
-    SetFocus(activeControl_ ? activeControl_->window.get() : handle());
+    SetFocus(activeControl_ ? activeControl_->window : handle());
     updateDefaultLook();
 }
 
 void Form::setActiveControl(Control* control) {
     activeControl_ = control;
     if (control && control->window && GetActiveWindow() == handle())
-        SetFocus(control->window.get());
+        SetFocus(control->window);
 }
 
 std::vector<Control*> Form::tabOrder() const {
     std::vector<Control*> order;
     for (const auto& control : controls_)
-        if (control->row.tabOrder >= 0 && IsWindowVisible(control->window.get()) &&
-            IsWindowEnabled(control->window.get()))
+        if (control->row.tabOrder >= 0 && IsWindowVisible(control->window) &&
+            IsWindowEnabled(control->window))
             order.push_back(control.get());
     std::stable_sort(order.begin(), order.end(), [](const Control* a, const Control* b) {
         return a->row.tabOrder < b->row.tabOrder;
@@ -132,12 +132,12 @@ void Form::moveFocus(int step, bool fromNone) {
     auto position = std::find(order.begin(), order.end(), focusedControl());
     if (position == order.end()) {
         if (fromNone)
-            SetFocus((step > 0 ? order.front() : order.back())->window.get());
+            SetFocus((step > 0 ? order.front() : order.back())->window);
         return;
     }
     int count = static_cast<int>(order.size());
     int index = static_cast<int>(position - order.begin());
-    SetFocus(order[(index + step + count) % count]->window.get());
+    SetFocus(order[(index + step + count) % count]->window);
 }
 
 void Form::updateDefaultLook() {
@@ -151,10 +151,10 @@ void Form::updateDefaultLook() {
         if (std::exchange(control->drawnAsDefault, asDefault) == asDefault)
             continue;
         if (control->row.kind == ControlKind::pushButton)
-            SendMessageA(control->window.get(), BM_SETSTYLE,
+            SendMessageA(control->window, BM_SETSTYLE,
                          (asDefault ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON) | BS_NOTIFY, TRUE);
         else
-            InvalidateRect(control->window.get(), nullptr, FALSE);
+            InvalidateRect(control->window, nullptr, FALSE);
     }
 }
 
@@ -168,7 +168,7 @@ bool Form::runAccelerator(char letter, bool withAlt) {
         return false;
     for (const auto& control : controls_) {
         if (acceleratorOf(control->row.caption) == key &&
-            (!control->window || IsWindowEnabled(control->window.get()))) {
+            (!control->window || IsWindowEnabled(control->window))) {
             showKeyboardCues(handle());
             clickControl(*control);
             return true;

@@ -13,7 +13,7 @@ void Form::onSysColorChange() {
     // Common controls are told by their top-level window (WM_SYSCOLORCHANGE documentation).
     for (const auto& control : controls_)
         if (control->window)
-            SendMessageA(control->window.get(), WM_SYSCOLORCHANGE, 0, 0);
+            SendMessageA(control->window, WM_SYSCOLORCHANGE, 0, 0);
     RedrawWindow(handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
 }
 
@@ -42,7 +42,7 @@ void Form::renderTo(HDC dc) {
         const RECT& r = control->bounds;
         IntersectClipRect(dc, r.left, r.top, r.right, r.bottom);
         OffsetViewportOrgEx(dc, r.left, r.top, nullptr);
-        SendMessageA(control->window.get(), WM_PRINTCLIENT, reinterpret_cast<WPARAM>(dc),
+        SendMessageA(control->window, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(dc),
                      PRF_CLIENT | PRF_ERASEBKGND);
         RestoreDC(dc, saved);
     }
