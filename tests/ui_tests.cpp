@@ -260,7 +260,7 @@ protected:
         if (focus == main())
             return "(the window itself)";
         for (const auto& control : form_->controls())
-            if (control->window == focus)
+            if (control->window && control->window == focus)
                 return std::string(control->row.name);
         return "(elsewhere)";
     }
@@ -415,6 +415,20 @@ TEST_F(MainWindow, ApplicationBoxDisablesTheWindowsAndFocusReturnsToSinglePlay) 
     EXPECT_EQ(box.text, "A shortcut was made");
     EXPECT_EQ(box.owner, application_.handle());
     EXPECT_FALSE(mainEnabledUnderBox);
+    settle();
+    expectBackOnSinglePlay();
+}
+
+// Left by an exception (a form's show can throw at a new density), a modal sequence still
+// enables the windows again and activates the one that was active.
+TEST_F(MainWindow, AModalSequenceLeftByAnExceptionPutsTheWindowsBack) {
+    auto showAndThrow = [&] {
+        frmAbout->show();
+        SetActiveWindow(frmAbout->handle());
+        throw std::runtime_error("Cannot create the font MS Sans Serif");
+    };
+    EXPECT_THROW(application_.runModal(frmAbout->handle(), showAndThrow), std::runtime_error);
+    frmAbout->hide();
     settle();
     expectBackOnSinglePlay();
 }

@@ -25,6 +25,33 @@ std::optional<int> startupShowCommand() {
     return command;
 }
 
+// Every visible, enabled top-level window of this thread but one. Nothing thrown goes back into
+// the system's enumeration: it stops there, and is thrown again once the enumeration has returned.
+std::vector<HWND> enabledWindowsBut(HWND except) {
+    struct Search {
+        HWND except;
+        std::vector<HWND> found;
+        std::exception_ptr error;
+    } search{except, {}, {}};
+    EnumThreadWindows(
+        GetCurrentThreadId(),
+        [](HWND window, LPARAM context) -> BOOL {
+            auto* search = reinterpret_cast<Search*>(context);
+            try {
+                if (window != search->except && IsWindowVisible(window) && IsWindowEnabled(window))
+                    search->found.push_back(window);
+                return TRUE;
+            } catch (...) {
+                search->error = std::current_exception();
+                return FALSE;
+            }
+        },
+        reinterpret_cast<LPARAM>(&search));
+    if (search.error)
+        std::rethrow_exception(search.error);
+    return search.found;
+}
+
 } // namespace
 
 Application::~Application() {
@@ -133,32 +160,19 @@ bool Application::dispatchUntil(const std::function<bool()>& done) {
 void Application::runModal(HWND except, const std::function<void()>& run,
                            const std::function<void()>& afterEnabling) {
     HWND previousActive = GetActiveWindow();
-    struct Search {
-        HWND except;
-        std::vector<HWND> found;
-    } search{except, {}};
-    EnumThreadWindows(
-        GetCurrentThreadId(),
-        [](HWND window, LPARAM context) -> BOOL {
-            auto* search = reinterpret_cast<Search*>(context);
-            BOOL more = FALSE;
-            guarded([&] {
-                if (window != search->except && IsWindowVisible(window) && IsWindowEnabled(window))
-                    search->found.push_back(window);
-                more = TRUE;
-            });
-            return more;
-        },
-        reinterpret_cast<LPARAM>(&search));
-    for (HWND window : search.found)
+    std::vector<HWND> disabled = enabledWindowsBut(except);
+    for (HWND window : disabled)
         EnableWindow(window, FALSE);
+    // However `run` ends, a throw included: the windows enabled again, then the active one back.
+    ScopeExit restore([&] {
+        for (HWND window : disabled)
+            EnableWindow(window, TRUE);
+        if (afterEnabling)
+            afterEnabling();
+        if (previousActive && IsWindow(previousActive))
+            SetActiveWindow(previousActive);
+    });
     run();
-    for (HWND window : search.found)
-        EnableWindow(window, TRUE);
-    if (afterEnabling)
-        afterEnabling();
-    if (previousActive && IsWindow(previousActive))
-        SetActiveWindow(previousActive);
 }
 
 void Application::messageBox(const std::string& text, const std::string& caption, unsigned flags) {

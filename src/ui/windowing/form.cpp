@@ -352,11 +352,11 @@ ModalResult Form::showModal() {
         handle(),
         [&] {
             inModalLoop_ = true;
+            ScopeExit leave([&] { inModalLoop_ = false; });
             show();
             SetActiveWindow(handle());
             if (!application.dispatchUntil([&] { return modalResult_ != ModalResult::none; }))
                 modalResult_ = ModalResult::cancel;
-            inModalLoop_ = false;
         },
         [&] { hide(); });
     return modalResult_;

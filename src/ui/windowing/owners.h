@@ -6,6 +6,7 @@
 
 #include <memory>
 #include <type_traits>
+#include <utility>
 
 template <class Handle, auto Close> struct HandleCloser {
     void operator()(Handle handle) const { Close(handle); }
@@ -50,4 +51,16 @@ struct Reselector {
 };
 struct ScopedSelectObject : std::unique_ptr<void, Reselector> {
     ScopedSelectObject(HDC dc, HGDIOBJ object) : unique_ptr(SelectObject(dc, object), {dc}) {}
+};
+
+// Runs a clean-up when the scope ends, however it ends (WIL's scope_exit).
+template <class CleanUp> class ScopeExit {
+public:
+    explicit ScopeExit(CleanUp cleanUp) : cleanUp_(std::move(cleanUp)) {}
+    ~ScopeExit() { cleanUp_(); }
+    ScopeExit(const ScopeExit&) = delete;
+    ScopeExit& operator=(const ScopeExit&) = delete;
+
+private:
+    CleanUp cleanUp_;
 };
