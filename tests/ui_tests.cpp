@@ -1043,4 +1043,62 @@ TEST_F(MainWindow, AnAccessibleObjectHeldPastItsWindowAnswersAnError) {
     EXPECT_TRUE(FAILED(held->get_accName(childId(2), &name)));
 }
 
+// A reader in this process holds the object itself: an out-pointer it passes null is refused
+// (E_POINTER), for the client area, a button and a windowless control alike, and so is an id
+// that names no child (E_INVALIDARG); nothing is written through either.
+TEST_F(MainWindow, TheAccessibleObjectRefusesNullPointersAndBadIds) {
+    AccessibleObject root = clientObject(main());
+    ASSERT_NE(root, nullptr);
+    struct Outs {
+        BSTR text = nullptr;
+        VARIANT variant{};
+        IDispatch* dispatch = nullptr;
+        long number = 0;
+    };
+    // Each call with its out-pointers null (no Outs) or real.
+    using A = IAccessible*;
+    using O = Outs*;
+    const std::pair<const char*, HRESULT (*)(A, VARIANT, O)> byId[] = {
+        {"Child",
+         [](A a, VARIANT id, O o) { return a->get_accChild(id, o ? &o->dispatch : nullptr); }},
+        {"Name", [](A a, VARIANT id, O o) { return a->get_accName(id, o ? &o->text : nullptr); }},
+        {"Value", [](A a, VARIANT id, O o) { return a->get_accValue(id, o ? &o->text : nullptr); }},
+        {"Role",
+         [](A a, VARIANT id, O o) { return a->get_accRole(id, o ? &o->variant : nullptr); }},
+        {"State",
+         [](A a, VARIANT id, O o) { return a->get_accState(id, o ? &o->variant : nullptr); }},
+        {"Action",
+         [](A a, VARIANT id, O o) { return a->get_accDefaultAction(id, o ? &o->text : nullptr); }},
+        {"HelpTopic",
+         [](A a, VARIANT id, O o) {
+             return a->get_accHelpTopic(o ? &o->text : nullptr, id, o ? &o->number : nullptr);
+         }},
+        {"Location",
+         [](A a, VARIANT id, O o) {
+             long* n = o ? &o->number : nullptr;
+             return a->accLocation(n, n, n, n, id);
+         }},
+        {"Navigate",
+         [](A a, VARIANT id, O o) {
+             return a->accNavigate(NAVDIR_NEXT, id, o ? &o->variant : nullptr);
+         }},
+    };
+    VARIANT empty{}, text{};
+    text.vt = VT_BSTR;
+    for (const auto& [name, call] : byId) {
+        for (long child : {long{CHILDID_SELF}, 1L, 8L})
+            EXPECT_EQ(call(root.get(), childId(child), nullptr), E_POINTER) << name << child;
+        for (VARIANT bad : {empty, text, childId(9), childId(-1)}) {
+            Outs outs;
+            EXPECT_EQ(call(root.get(), bad, &outs), E_INVALIDARG) << name << " of vt " << bad.vt;
+        }
+    }
+    IAccessible* a = root.get();
+    for (HRESULT refused :
+         {a->QueryInterface(__uuidof(IAccessible), nullptr), a->GetTypeInfoCount(nullptr),
+          a->GetTypeInfo(0, 0, nullptr), a->get_accParent(nullptr), a->get_accChildCount(nullptr),
+          a->get_accFocus(nullptr), a->get_accSelection(nullptr), a->accHitTest(0, 0, nullptr)})
+        EXPECT_EQ(refused, E_POINTER);
+}
+
 } // namespace

@@ -108,13 +108,16 @@ auto asking(HRESULT (STDMETHODCALLTYPE IAccessible::*method)(VARIANT, Args...), 
 
 } // namespace
 
-// The client area's object. Apartment-threaded: every call comes on the window's thread.
+// The client area's object. Apartment-threaded: every call comes on the window's thread. A
+// reader in this process holds it directly: a null out-pointer is refused, never written through.
 class FormAccessible final : public IAccessible {
 public:
     explicit FormAccessible(Form& form) : form_(&form) {}
     void disconnect() { form_ = nullptr; }
 
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override {
+        if (!object)
+            return E_POINTER;
         bool known = IsEqualIID(iid, __uuidof(IUnknown)) || IsEqualIID(iid, __uuidof(IDispatch)) ||
                      IsEqualIID(iid, __uuidof(IAccessible));
         *object = known ? static_cast<IAccessible*>(this) : nullptr;
@@ -132,10 +135,14 @@ public:
 
     // No type information: readers call the IAccessible methods themselves.
     HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* count) override {
+        if (!count)
+            return E_POINTER;
         *count = 0;
         return S_OK;
     }
     HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT, LCID, ITypeInfo** info) override {
+        if (!info)
+            return E_POINTER;
         *info = nullptr;
         return E_NOTIMPL;
     }
@@ -148,17 +155,23 @@ public:
     }
 
     HRESULT STDMETHODCALLTYPE get_accParent(IDispatch** parent) override {
+        if (!parent)
+            return E_POINTER;
         *parent = nullptr;
         return with(self(),
                     [&](Control*, const Order&) { return windowObject(form_->handle(), parent); });
     }
     HRESULT STDMETHODCALLTYPE get_accChildCount(long* count) override {
+        if (!count)
+            return E_POINTER;
         return with(self(), [&](Control*, const Order& order) {
             *count = static_cast<long>(order.size());
             return S_OK;
         });
     }
     HRESULT STDMETHODCALLTYPE get_accChild(VARIANT id, IDispatch** child) override {
+        if (!child)
+            return E_POINTER;
         *child = nullptr;
         return with(id, [&](Control* control, const Order&) -> HRESULT {
             if (!control)
@@ -169,6 +182,8 @@ public:
         });
     }
     HRESULT STDMETHODCALLTYPE get_accName(VARIANT id, BSTR* name) override {
+        if (!name)
+            return E_POINTER;
         *name = nullptr;
         return answer(id, asking(&IAccessible::get_accName, name), [&](Control* control) {
             // The client area is read by its window's caption, which is its layout's.
@@ -184,6 +199,8 @@ public:
         return buttonText(id, description, &IAccessible::get_accDescription);
     }
     HRESULT STDMETHODCALLTYPE get_accRole(VARIANT id, VARIANT* role) override {
+        if (!role)
+            return E_POINTER;
         role->vt = VT_EMPTY;
         return answer(id, asking(&IAccessible::get_accRole, role), [&](Control* control) {
             *role = childVariant(!control                                    ? ROLE_SYSTEM_CLIENT
@@ -194,6 +211,8 @@ public:
         });
     }
     HRESULT STDMETHODCALLTYPE get_accState(VARIANT id, VARIANT* state) override {
+        if (!state)
+            return E_POINTER;
         state->vt = VT_EMPTY;
         return answer(id, asking(&IAccessible::get_accState, state), [&](Control* control) {
             HWND window = form_->handle();
@@ -211,6 +230,8 @@ public:
         return buttonText(id, help, &IAccessible::get_accHelp);
     }
     HRESULT STDMETHODCALLTYPE get_accHelpTopic(BSTR* file, VARIANT id, long* topic) override {
+        if (!file || !topic)
+            return E_POINTER;
         *file = nullptr;
         *topic = -1;
         return with(id, [](Control*, const Order&) { return DISP_E_MEMBERNOTFOUND; });
@@ -219,6 +240,8 @@ public:
         return buttonText(id, shortcut, &IAccessible::get_accKeyboardShortcut);
     }
     HRESULT STDMETHODCALLTYPE get_accFocus(VARIANT* focus) override {
+        if (!focus)
+            return E_POINTER;
         focus->vt = VT_EMPTY;
         return with(self(), [&](Control*, const Order& order) -> HRESULT {
             HWND focused = GetFocus();
@@ -227,10 +250,14 @@ public:
         });
     }
     HRESULT STDMETHODCALLTYPE get_accSelection(VARIANT* selection) override {
+        if (!selection)
+            return E_POINTER;
         selection->vt = VT_EMPTY;
         return with(self(), [](Control*, const Order&) { return DISP_E_MEMBERNOTFOUND; });
     }
     HRESULT STDMETHODCALLTYPE get_accDefaultAction(VARIANT id, BSTR* action) override {
+        if (!action)
+            return E_POINTER;
         *action = nullptr;
         return answer(id, asking(&IAccessible::get_accDefaultAction, action), [&](Control* c) {
             const wchar_t* verb = c ? defaultVerb(*c) : nullptr;
@@ -245,6 +272,8 @@ public:
     }
     HRESULT STDMETHODCALLTYPE accLocation(long* left, long* top, long* width, long* height,
                                           VARIANT id) override {
+        if (!left || !top || !width || !height)
+            return E_POINTER;
         return with(id, [&](Control* control, const Order&) {
             // A button's window stands where its bounds say.
             RECT r = control ? control->bounds : RECT{};
@@ -260,6 +289,8 @@ public:
         });
     }
     HRESULT STDMETHODCALLTYPE accNavigate(long direction, VARIANT start, VARIANT* end) override {
+        if (!end)
+            return E_POINTER;
         end->vt = VT_EMPTY;
         return with(start, [&](Control* from, const Order& order) -> HRESULT {
             auto at = std::find(order.begin(), order.end(), from);
@@ -292,6 +323,8 @@ public:
         });
     }
     HRESULT STDMETHODCALLTYPE accHitTest(long x, long y, VARIANT* hit) override {
+        if (!hit)
+            return E_POINTER;
         hit->vt = VT_EMPTY;
         return with(self(), [&](Control*, const Order& order) -> HRESULT {
             HWND window = form_->handle();
@@ -363,6 +396,8 @@ private:
     }
     HRESULT buttonText(const VARIANT& id, BSTR* text,
                        HRESULT (STDMETHODCALLTYPE IAccessible::*get)(VARIANT, BSTR*)) {
+        if (!text)
+            return E_POINTER;
         *text = nullptr;
         return buttonOnly(id, asking(get, text));
     }
