@@ -942,7 +942,9 @@ TEST(LauncherWindows, StartUpShowCommandsAndTheFirstActivation) {
             EXPECT_FALSE(IsIconic(app)) << "the application still minimised";
         }
         EXPECT_EQ(IsZoomed(main) != FALSE, start.maximised) << "the main window maximised";
-        // Off screen while minimised, as every minimised window; zero-sized once it is not.
+        // Off screen while minimised, as every minimised window; zero-sized once it is not, even
+        // when another program sizes it (the start leaves it restored, so only this shows it).
+        SetWindowPos(app, nullptr, 0, 0, 640, 480, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
         RECT appRect{0, 0, -1, -1}; // sentinel: not zero-sized
         GetWindowRect(app, &appRect);
         EXPECT_EQ(appRect.right - appRect.left, 0) << "the application window's width";

@@ -68,10 +68,6 @@ void clickFromAnotherThread(POINT screen, int clicks = 1) {
         sendButtons(screen, {MOUSEEVENTF_LEFTDOWN, MOUSEEVENTF_LEFTUP});
 }
 
-// What must not happen shows only by not happening: this long is given to it, where there is
-// nothing else to wait for.
-constexpr auto noChange = std::chrono::milliseconds(300);
-
 // "MS Sans Serif" made for a density, selected into a screen DC independently of the form; the
 // size of a text in it; a layout value scaled by the height of "0" in the 8-point window font; a
 // font's height.
@@ -543,15 +539,19 @@ TEST_F(MainWindow, TheTaskbarPictureIsTheMainWindowWhileMinimised) {
         EXPECT_TRUE(got.bmWidth < client.right || same > 120) << same << " of the window's pixels";
     }
 
-    // Wine's window manager takes no picture: asked anyway, nothing else changes.
-    SendMessageA(application_.handle(), RegisterWindowMessageA("TaskbarButtonCreated"), 0, 0);
-    SendMessageA(application_.handle(), WM_DWMSENDICONICTHUMBNAIL, 0, MAKELPARAM(100, 200));
-    settle();
+    // Wine's window manager takes no picture: asked anyway, nothing else changes, and no box
+    // (an exception's) shows.
+    SeenBox box = watchMessageBox(thread_, "", [&] {
+        SendMessageA(application_.handle(), RegisterWindowMessageA("TaskbarButtonCreated"), 0, 0);
+        SendMessageA(application_.handle(), WM_DWMSENDICONICTHUMBNAIL, 0, MAKELPARAM(100, 200));
+        settle();
+    });
+    EXPECT_FALSE(box.found) << box.caption << ": " << box.text;
     EXPECT_TRUE(IsIconic(application_.handle()));
     EXPECT_FALSE(IsWindowVisible(main()));
     sysCommand(application_.handle(), SC_RESTORE);
     EXPECT_TRUE(IsWindowVisible(main()));
-    EXPECT_EQ(shell_.calls, Calls{}) << "no box";
+    EXPECT_EQ(shell_.calls, Calls{}) << "nothing launched";
 }
 
 TEST_F(MainWindow, ClosingTheWindowTerminates) {
@@ -705,13 +705,22 @@ protected:
         ClientToScreen(about(), &client);
         return client;
     }
+    // Positive evidence that the dialog has handled the input sent before, where that input
+    // must change nothing: a Tab after it, which moves no focus there (one control takes it)
+    // but shows the keyboard cues, hidden just before; then any painting it caused, done.
+    void waitUntilHandled() const {
+        SendMessageA(about(), WM_CHANGEUISTATE, MAKEWPARAM(UIS_SET, UISF_HIDEFOCUS), 0);
+        key(VK_TAB);
+        waitUntil([&] { return !(SendMessageA(about(), WM_QUERYUISTATE, 0, 0) & UISF_HIDEFOCUS); });
+        UpdateWindow(about());
+    }
     // The pointer to a client point; then the wait for what its arrival changes, or, where it
-    // must change nothing, the time it would take to show.
+    // must change nothing, until the dialog has handled it.
     void movePointerTo(POINT client, const std::function<bool()>& changed = {}) const {
         POINT screen = onScreen(client);
         movePointer(screen);
         if (!changed) {
-            pumpMessages(noChange);
+            waitUntilHandled();
             return;
         }
         // On a desktop an earlier test process used, Wine at times sends no mouse message for
@@ -784,7 +793,7 @@ TEST_F(AboutDialog, OpensModallyWithAltAAndOnlyEnterClosesIt) {
               [&] {
                   mainEnabled = IsWindowEnabled(main());
                   key(VK_ESCAPE);
-                  pumpMessages(noChange);
+                  waitUntilHandled();
                   openAfterEscape = IsWindowVisible(about());
                   key(VK_RETURN);
                   closedAfterEnter = waitUntil([&] { return !IsWindowVisible(about()); });
@@ -805,11 +814,16 @@ TEST_F(AboutDialog, ClosedByItsButtonTheResultIsCancel) {
 TEST_F(AboutDialog, LinkIsRedFromHoverUntilThePointerCrossesBareBackground) {
     const POINT bare{60, 42}; // between the copyright notice and the launcher's name
     int before = -1, hovered = -1, overPicture = -1, overLabel = -1, overButton = -1;
+    HCURSOR overLink = nullptr;
     openWithAltA([&] {
         movePointerTo(bare);
         before = redPixelsOfTheLink();
         movePointerTo(centreOf(bounds("lblLink2URL")),
                       redSettles(hovered, [](int red) { return red > 10; }));
+        // Set as the move came in, before the move itself was handled.
+        CURSORINFO cursor{};
+        cursor.cbSize = sizeof cursor;
+        overLink = GetCursorInfo(&cursor) ? cursor.hCursor : nullptr;
         movePointerTo(centreOf(bounds("Image1")));
         overPicture = redPixelsOfTheLink();
         movePointerTo(centreOf(bounds("Label1")));
@@ -819,6 +833,7 @@ TEST_F(AboutDialog, LinkIsRedFromHoverUntilThePointerCrossesBareBackground) {
     });
     EXPECT_EQ(before, 0);
     EXPECT_GT(hovered, 10) << "red under the pointer";
+    EXPECT_EQ(overLink, LoadCursor(nullptr, IDC_HAND)) << "the hand pointer over the link";
     EXPECT_EQ(overPicture, hovered);
     EXPECT_EQ(overLabel, hovered);
     EXPECT_EQ(overButton, hovered);

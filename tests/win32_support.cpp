@@ -277,7 +277,7 @@ SeenBox watchMessageBox(DWORD threadId, const std::string& caption,
             [&] {
                 for (HWND window : threadWindows(threadId))
                     if (!found && IsWindowVisible(window) && windowClass(window) == "#32770" &&
-                        windowText(window) == caption)
+                        (caption.empty() || windowText(window) == caption))
                         found = window;
                 return found != nullptr || stop;
             },

@@ -132,7 +132,7 @@ struct SeenBox {
 };
 
 // Runs `action` on this thread while a watcher thread waits for a message box with `caption`
-// belonging to `threadId`, reads it, then dismisses it with OK. Returns what it saw.
+// (empty: any) belonging to `threadId`, reads it, then dismisses it with OK. Returns what it saw.
 // `whileShown` runs on the watcher thread while the box is up.
 SeenBox watchMessageBox(DWORD threadId, const std::string& caption,
                         const std::function<void()>& action,
