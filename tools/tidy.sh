@@ -1,6 +1,7 @@
 #!/bin/sh
 # Runs clang-tidy (.clang-tidy) over src/: the native build's sources with its compile database,
-# then every source of the Windows build with the mingw-w64 one, compiled by clang for the same
+# then every source of the Windows build with the checked build's mingw-w64 one (it compiles
+# them all, and the checked programs' fault listener too), compiled by clang for the same
 # target, so the program also passes a second compiler. Any finding, or any source clang cannot
 # compile, fails the run.
 #   tools/tidy.sh [FILE...]    (default: all of src/)
@@ -9,7 +10,7 @@ cd "$(dirname "$0")/.."
 root=$(pwd)
 
 # Only the compile databases are needed, not a build.
-for preset in host windows; do
+for preset in host windows-checked; do
     [ -f "build/$preset/compile_commands.json" ] || cmake --preset "$preset" >/dev/null
 done
 
@@ -32,7 +33,7 @@ selected() {
     done
 }
 host_sources=$(selected host "$@")
-windows_sources=$(selected windows "$@")
+windows_sources=$(selected windows-checked "$@")
 if [ $# -gt 0 ] && [ -z "$host_sources$windows_sources" ]; then
     echo "tidy.sh: no build compiles $*" >&2
     exit 2
@@ -80,7 +81,7 @@ if [ -n "$windows_sources" ]; then
     # format g++ is told to write (-fno-fat-lto-objects).
     gcc_dir=$(ls -d /usr/lib/gcc/x86_64-w64-mingw32/*-posix | sort -V | tail -n 1)
     cxx="$gcc_dir/include/c++"
-    options="-p build/windows
+    options="-p build/windows-checked
         --extra-arg=--target=x86_64-w64-mingw32
         --extra-arg=--sysroot=/usr/x86_64-w64-mingw32
         --extra-arg=-nostdinc++
