@@ -1,5 +1,5 @@
 // The layouts of the two windows, in pixels at 96 pixels per inch; each row names its form's
-// handlers.
+// handlers, and each form is built on its own layout only (FormOf).
 #pragma once
 
 #include "about.h"
@@ -9,34 +9,39 @@
 
 // Captions and font names stay ASCII: GDI's A calls read them in the system's code page, not
 // the process's UTF-8 ("Use UTF-8 code pages in Windows apps").
-inline constexpr FontLayout windowFont{"MS Sans Serif", 8};
+inline constexpr FontLayout windowFont{.face = "MS Sans Serif", .pointSize = 8};
 
 inline constexpr MenuItemLayout mainMenu[] = {
-    {"mnuAbout", "&About", handler<&TfrmMain::mnuAboutClick>},
+    {.name = "mnuAbout", .caption = "&About", .onClick = on<&TfrmMain::mnuAboutClick>},
 };
 
 // Tab order differs from the visual order: Desktop Icon and Exit come before the documents.
 inline constexpr ControlLayout mainControls[] = {
     {.name = "Image1", .kind = ControlKind::picture, .left = 1, .top = 0, .width = 246,
-     .height = 146, .caption = "The Realm of Morva",
-     .onDblClick = handler<&TfrmMain::Image1DblClick>, .image = IDB_ARTWORK},
-    {"btnSinglePlay", ControlKind::pushButton, 247, 2, 75, 20, "&Single Play", 0,
-     handler<&TfrmMain::btnSinglePlayClick>},
-    {"btnMultiPlay", ControlKind::pushButton, 247, 22, 75, 20, "&Multi Play", 1,
-     handler<&TfrmMain::btnMultiPlayClick>},
-    {"btnReadme", ControlKind::pushButton, 247, 42, 75, 20, "&Readme", 4,
-     handler<&TfrmMain::btnReadmeClick>},
-    {"btnCredits", ControlKind::pushButton, 247, 62, 75, 20, "Credits", 5,
-     handler<&TfrmMain::btnCreditsClick>},
-    {"btnIntview", ControlKind::pushButton, 247, 82, 75, 20, "Interview", 6,
-     handler<&TfrmMain::btnIntviewClick>},
-    {"btnDesktopIcon", ControlKind::pushButton, 247, 102, 75, 20, "&Desktop Icon", 2,
-     handler<&TfrmMain::btnDesktopIconClick>},
-    {"btnExit", ControlKind::pushButton, 247, 122, 75, 20, "E&xit", 3,
-     handler<&TfrmMain::btnExitClick>},
+     .height = 146, .caption = "The Realm of Morva", .onDblClick = on<&TfrmMain::Image1DblClick>,
+     .bitmap = IDB_ARTWORK},
+    {.name = "btnSinglePlay", .kind = ControlKind::pushButton, .left = 247, .top = 2, .width = 75,
+     .height = 20, .caption = "&Single Play", .tabOrder = 0,
+     .onClick = on<&TfrmMain::btnSinglePlayClick>},
+    {.name = "btnMultiPlay", .kind = ControlKind::pushButton, .left = 247, .top = 22, .width = 75,
+     .height = 20, .caption = "&Multi Play", .tabOrder = 1,
+     .onClick = on<&TfrmMain::btnMultiPlayClick>},
+    {.name = "btnReadme", .kind = ControlKind::pushButton, .left = 247, .top = 42, .width = 75,
+     .height = 20, .caption = "&Readme", .tabOrder = 4, .onClick = on<&TfrmMain::btnReadmeClick>},
+    {.name = "btnCredits", .kind = ControlKind::pushButton, .left = 247, .top = 62, .width = 75,
+     .height = 20, .caption = "Credits", .tabOrder = 5, .onClick = on<&TfrmMain::btnCreditsClick>},
+    {.name = "btnIntview", .kind = ControlKind::pushButton, .left = 247, .top = 82, .width = 75,
+     .height = 20, .caption = "Interview", .tabOrder = 6,
+     .onClick = on<&TfrmMain::btnIntviewClick>},
+    {.name = "btnDesktopIcon", .kind = ControlKind::pushButton, .left = 247, .top = 102,
+     .width = 75, .height = 20, .caption = "&Desktop Icon", .tabOrder = 2,
+     .onClick = on<&TfrmMain::btnDesktopIconClick>},
+    {.name = "btnExit", .kind = ControlKind::pushButton, .left = 247, .top = 122, .width = 75,
+     .height = 20, .caption = "E&xit", .tabOrder = 3, .onClick = on<&TfrmMain::btnExitClick>},
 };
 
-inline constexpr FormLayout mainLayout{
+template <>
+inline constexpr FormLayout layoutOf<TfrmMain>{
     .className = "TfrmMain",
     .caption = "The Realm of Morva (c) Morva Studio",
     .border = Border::single,
@@ -47,29 +52,35 @@ inline constexpr FormLayout mainLayout{
     .icon = IDI_MORVA,
     .menu = mainMenu,
     .controls = mainControls,
-    .activeControl = "btnSinglePlay",
-    .onActivate = handler<&TfrmMain::FormActivate>,
+    .activeControl = controlIndex(mainControls, "btnSinglePlay"),
+    .onActivate = on<&TfrmMain::FormActivate>,
 };
 
 inline constexpr ControlLayout aboutControls[] = {
-    {"Label2", ControlKind::label, 5, 0, 99, 13, "The Realm of Morva "},
-    {"Label5", ControlKind::label, 7, 17, 180, 13, "(c) 2026 Morva Studio "},
+    {.name = "Label2", .kind = ControlKind::label, .left = 5, .top = 0, .width = 99, .height = 13,
+     .caption = "The Realm of Morva "},
+    {.name = "Label5", .kind = ControlKind::label, .left = 7, .top = 17, .width = 180,
+     .height = 13, .caption = "(c) 2026 Morva Studio "},
     {.name = "Image1", .kind = ControlKind::picture, .left = 146, .top = 33, .width = 32,
-     .height = 32, .caption = "The Realm of Morva", .image = IDI_MORVA},
-    {"Label1", ControlKind::label, 4, 54, 95, 13, "Windows Launcher "},
-    {"Label3", ControlKind::label, 4, 71, 110, 13, "(c) 2026 Quillet "},
+     .height = 32, .caption = "The Realm of Morva", .icon = IDI_MORVA},
+    {.name = "Label1", .kind = ControlKind::label, .left = 4, .top = 54, .width = 95, .height = 13,
+     .caption = "Windows Launcher "},
+    {.name = "Label3", .kind = ControlKind::label, .left = 4, .top = 71, .width = 110,
+     .height = 13, .caption = "(c) 2026 Quillet "},
     {.name = "lblLink2URL", .kind = ControlKind::label, .left = 4, .top = 88, .width = 111,
      .height = 13, .caption = "Quillet on the Internet ",
-     .onClick = handler<&TfrmAbout::lblLink2URLClick>,
-     .onMouseMove = handler<&TfrmAbout::lblLink2URLMouseMove>, .font = {"MS Sans Serif", 9},
-     .handCursor = true},
+     .onClick = on<&TfrmAbout::lblLink2URLClick>,
+     .onMouseMove = on<&TfrmAbout::lblLink2URLMouseMove>,
+     .font = {.face = "MS Sans Serif", .pointSize = 9}, .handCursor = true},
     {.name = "BitBtn1", .kind = ControlKind::glyphButton, .left = 138, .top = 77, .width = 50,
-     .height = 25, .caption = "OK", .tabOrder = 0, .onClick = handler<&TfrmAbout::BitBtn1Click>,
-     .image = IDB_CHECK, .isDefault = true, .modalResult = ModalResult::ok,
-     .glyph = {.size = 18, .spacing = 4, .focusInset = 3}},
+     .height = 25, .caption = "OK", .tabOrder = 0, .onClick = on<&TfrmAbout::BitBtn1Click>,
+     .isDefault = true, .modalResult = ModalResult::ok,
+     .glyph = {.image = IDB_CHECK, .disabledImage = IDB_CHECK_DISABLED, .size = 18, .spacing = 4,
+               .focusInset = 3}},
 };
 
-inline constexpr FormLayout aboutLayout{
+template <>
+inline constexpr FormLayout layoutOf<TfrmAbout>{
     .className = "TfrmAbout",
     .caption = "About",
     .border = Border::dialog,
@@ -78,5 +89,5 @@ inline constexpr FormLayout aboutLayout{
     .clientWidth = 191,
     .clientHeight = 105,
     .controls = aboutControls,
-    .onMouseMove = handler<&TfrmAbout::FormMouseMove>,
+    .onMouseMove = on<&TfrmAbout::FormMouseMove>,
 };

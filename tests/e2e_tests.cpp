@@ -5,6 +5,7 @@
 // nothing is confirmed by the rows after it and by the final count of starts.
 #include "launcher.h"
 #include "launcher_driver.h"
+#include "layouts.h"
 
 #include <gtest/gtest.h>
 
@@ -36,10 +37,13 @@ const std::string successText =
 const std::string failureText =
     "Could not create a shortcut to 'The Realm of Morva' on your desktop";
 
-// A point well inside the artwork, which covers (1,0)-(247,146) of the client area.
-constexpr POINT artworkPoint{124, 73};
-// The middle of the About box's link label, at (4,88) and 111 x 13 pixels of its client area.
-constexpr POINT aboutLinkPoint{59, 94};
+// The middle of a control of the program's layouts, in client pixels at 96 pixels per inch.
+consteval POINT middleOf(std::span<const ControlLayout> controls, std::string_view name) {
+    const ControlLayout& row = controls[controlIndex(controls, name)];
+    return {row.left + row.width / 2, row.top + row.height / 2};
+}
+constexpr POINT artworkPoint = middleOf(mainControls, "Image1");
+constexpr POINT aboutLinkPoint = middleOf(aboutControls, "lblLink2URL");
 
 // --- Folder shapes --------------------------------------------------------------------------
 

@@ -47,16 +47,28 @@ TEST(DesignPixelHeight, IsThePointSizeAtNinetySixDpi) {
     EXPECT_EQ(designPixelHeight(9), 12);
 }
 
-TEST(AcceleratorOf, IsTheLetterAfterASingleAmpersand) {
+// A caption's marks, read one way for its accelerator and for the text shown, measured and read
+// to a screen reader.
+TEST(CaptionMarks, TheLetterAfterASingleAmpersandAndTheTextShown) {
     struct Case {
         const char* caption;
-        char expected;
+        char accelerator;
+        const char* shown;
     } cases[] = {
-        {"&Single Play", 'S'}, {"E&xit", 'X'},       {"&about", 'A'}, {"Credits", 0},
-        {"Fish && Chips", 0},  {"A && &B", 'B'},     {"Trailing&", 0}, {"", 0},
+        {"&Single Play", 'S', "Single Play"},
+        {"E&xit", 'X', "Exit"},
+        {"&about", 'A', "about"},
+        {"Credits", 0, "Credits"},
+        {"Fish && Chips", 0, "Fish & Chips"},
+        {"A && &B", 'B', "A & B"},
+        {"Trailing&", 0, "Trailing"},
+        {"", 0, ""},
+        {"Quillet on the &Internet ", 'I', "Quillet on the Internet "},
     };
-    for (const Case& c : cases)
-        EXPECT_EQ(acceleratorOf(c.caption), c.expected) << c.caption;
+    for (const Case& c : cases) {
+        EXPECT_EQ(acceleratorOf(c.caption), c.accelerator) << c.caption;
+        EXPECT_EQ(shownTextOf(c.caption), c.shown) << c.caption;
+    }
 }
 
 } // namespace

@@ -68,6 +68,14 @@ void clickFromAnotherThread(POINT screen, int clicks = 1) {
         sendButtons(screen, {MOUSEEVENTF_LEFTDOWN, MOUSEEVENTF_LEFTUP});
 }
 
+// A control by the name a table below gives it.
+const Control& named(const Form& form, std::string_view name) {
+    for (const auto& control : form.controls())
+        if (control->row.name == name)
+            return *control;
+    throw std::out_of_range("no control " + std::string(name));
+}
+
 // "MS Sans Serif" made for a density, selected into a screen DC independently of the form; the
 // size of a text in it; a layout value scaled by the height of "0" in the 8-point window font; a
 // font's height.
@@ -198,29 +206,40 @@ protected:
         settle();
     }
 
-    // The client area, every control and the buttons' font as the rule lays them out at `dpi`.
-    void expectLaidOutAt(int dpi, std::source_location at = std::source_location::current()) {
+    // The client area, every control and the controls' own fonts of a form as the rule lays
+    // them out at `dpi`, all from its layout: labels sized to their captions in their fonts.
+    static void expectLaidOutAt(const Form& form, int dpi,
+                                std::source_location at = std::source_location::current()) {
         testing::ScopedTrace trace(at.file_name(), static_cast<int>(at.line()), "the layout");
+        const FormLayout& layout = form.layout();
         int measured = textSizeAt(dpi, "0").cy;
-        EXPECT_EQ(form_->measuredTextHeight(), measured) << dpi;
+        EXPECT_EQ(form.measuredTextHeight(), measured) << dpi;
         RECT client{-1, -1, -1, -1};
-        GetClientRect(main(), &client);
-        EXPECT_EQ(client.right, scaledBy(measured, 323)) << dpi;
-        EXPECT_EQ(client.bottom, scaledBy(measured, 143)) << dpi;
-        for (const ControlLayout& layout : mainControls) {
-            RECT r = form_->control(layout.name).bounds;
-            if (HWND window = form_->control(layout.name).window) {
+        GetClientRect(form.handle(), &client);
+        EXPECT_EQ(client.right, scaledBy(measured, layout.clientWidth)) << dpi;
+        EXPECT_EQ(client.bottom, scaledBy(measured, layout.clientHeight)) << dpi;
+        for (size_t i = 0; i < layout.controls.size(); ++i) {
+            const ControlLayout& row = layout.controls[i];
+            const Control& control = *form.controls()[i];
+            int points = row.font.face.empty() ? layout.font.pointSize : row.font.pointSize;
+            RECT r = control.bounds;
+            SIZE size{scaledBy(measured, row.width), scaledBy(measured, row.height)};
+            HFONT font = nullptr;
+            if (HWND window = control.window()) {
                 GetWindowRect(window, &r);
-                MapWindowPoints(nullptr, main(), reinterpret_cast<POINT*>(&r), 2);
-                EXPECT_EQ(
-                    fontHeight(reinterpret_cast<HFONT>(SendMessageA(window, WM_GETFONT, 0, 0))),
-                    -MulDiv(8, dpi, 72))
-                    << layout.name << dpi;
+                MapWindowPoints(nullptr, form.handle(), reinterpret_cast<POINT*>(&r), 2);
+                font = reinterpret_cast<HFONT>(SendMessageA(window, WM_GETFONT, 0, 0));
+            } else if (row.kind == ControlKind::label) {
+                size = textSizeAt(dpi, std::string(row.caption), points);
+                font = static_cast<const Label&>(control).ownFont();
             }
-            EXPECT_EQ(r.left, scaledBy(measured, layout.left)) << layout.name << dpi;
-            EXPECT_EQ(r.top, scaledBy(measured, layout.top)) << layout.name << dpi;
-            EXPECT_EQ(r.right - r.left, scaledBy(measured, layout.width)) << layout.name << dpi;
-            EXPECT_EQ(r.bottom - r.top, scaledBy(measured, layout.height)) << layout.name << dpi;
+            if (font) {
+                EXPECT_EQ(fontHeight(font), -MulDiv(points, dpi, 72)) << row.name << dpi;
+            }
+            EXPECT_EQ(r.left, scaledBy(measured, row.left)) << row.name << dpi;
+            EXPECT_EQ(r.top, scaledBy(measured, row.top)) << row.name << dpi;
+            EXPECT_EQ(r.right - r.left, size.cx) << row.name << dpi;
+            EXPECT_EQ(r.bottom - r.top, size.cy) << row.name << dpi;
         }
     }
 
@@ -248,7 +267,7 @@ protected:
     }
 
     HWND main() const { return form_->handle(); }
-    HWND button(const char* name) const { return form_->control(name).window; }
+    HWND button(const char* name) const { return named(*form_, name).window(); }
     // The focus of the test's (the windows') thread, read from any thread.
     std::string focused() const {
         std::optional<GUITHREADINFO> info = guiThreadInfo(thread_);
@@ -256,7 +275,7 @@ protected:
         if (focus == main())
             return "(the window itself)";
         for (const auto& control : form_->controls())
-            if (control->window && control->window == focus)
+            if (control->window() && control->window() == focus)
                 return std::string(control->row.name);
         return "(elsewhere)";
     }
@@ -265,7 +284,7 @@ protected:
         std::vector<std::string> names;
         for (const auto& control : form_->controls())
             if (control->row.kind == ControlKind::pushButton &&
-                (GetWindowLongA(control->window, GWL_STYLE) & BS_TYPEMASK) ==
+                (GetWindowLongA(control->window(), GWL_STYLE) & BS_TYPEMASK) ==
                     BS_DEFPUSHBUTTON)
                 names.emplace_back(control->row.name);
         return names;
@@ -369,7 +388,7 @@ TEST_F(MainWindow, MouseClicksAndTheArtwork) {
     EXPECT_EQ(focused(), "btnMultiPlay");
 
     shell_.calls.clear();
-    POINT artwork{120, 70};
+    POINT artwork = centreOf(named(*form_, "Image1").bounds);
     ClientToScreen(main(), &artwork);
     clickAt(artwork);
     EXPECT_EQ(shell_.calls, Calls{}) << "a single click on the artwork does nothing";
@@ -466,7 +485,7 @@ TEST_F(MainWindow, UnderTheUnownedBoxTheKeyboardStillWorks) {
     std::vector<std::string> focus;
     SeenBox box = underTheSetupBox([&] {
         // The main window active again: a click on the artwork, which does nothing.
-        POINT artwork{120, 70};
+        POINT artwork = centreOf(named(*form_, "Image1").bounds);
         ClientToScreen(main(), &artwork);
         clickFromAnotherThread(artwork);
         waitUntil([&] { return focused() == "btnSinglePlay"; });
@@ -637,7 +656,7 @@ TEST_F(MainWindow, LayoutScalesWithTheMeasuredFontHeight) {
     } else {
         EXPECT_NE(textSizeAt(dpi, "0").cy, 13) << "at " << dpi << " the layout must scale";
     }
-    expectLaidOutAt(dpi);
+    expectLaidOutAt(*form_, dpi);
 }
 
 // Moved to a monitor of another density, or its scale changed: the system asks the size for the
@@ -652,7 +671,7 @@ TEST_F(MainWindow, DensityChangesLayItOutAgainByTheSameRule) {
         int invalidated = iconicBitmapsInvalidated[application_.handle()];
         SendMessageA(main(), WM_DPICHANGED, MAKEWPARAM(dpi, dpi),
                      reinterpret_cast<LPARAM>(&suggested));
-        expectLaidOutAt(static_cast<int>(dpi));
+        expectLaidOutAt(*form_, static_cast<int>(dpi));
         // The caption's and the taskbar's icons of the new density, and the taskbar told that
         // its picture of the window is stale.
         EXPECT_EQ(iconWidth(main(), ICON_SMALL), GetSystemMetricsForDpi(SM_CXSMICON, dpi)) << dpi;
@@ -731,7 +750,7 @@ protected:
             pumpMessages(std::chrono::milliseconds(50));
         });
     }
-    const RECT& bounds(const char* name) const { return frmAbout->control(name).bounds; }
+    const RECT& bounds(const char* name) const { return named(*frmAbout, name).bounds; }
 
     int countPixels(const RECT& client, const std::function<bool(COLORREF)>& match) const {
         ScopedGetDC screen(nullptr);
@@ -741,34 +760,6 @@ protected:
                 if (match(GetPixel(screen, onScreen({x, y}).x, onScreen({x, y}).y)))
                     ++count;
         return count;
-    }
-    // Labels sized to their captions in their fonts made for `dpi`, the link's 9 point; the
-    // button and the client area scaled.
-    void expectLaidOutAt(int dpi, std::source_location at = std::source_location::current()) {
-        testing::ScopedTrace trace(at.file_name(), static_cast<int>(at.line()), "the layout");
-        int measured = textSizeAt(dpi, "0").cy;
-        for (const ControlLayout& layout : aboutControls) {
-            const Control& control = frmAbout->control(layout.name);
-            RECT r = control.bounds;
-            if (control.window) {
-                GetWindowRect(control.window, &r);
-                MapWindowPoints(nullptr, about(), reinterpret_cast<POINT*>(&r), 2);
-                EXPECT_EQ(r.right - r.left, scaledBy(measured, layout.width)) << layout.name;
-            }
-            EXPECT_EQ(r.left, scaledBy(measured, layout.left)) << layout.name << dpi;
-            EXPECT_EQ(r.top, scaledBy(measured, layout.top)) << layout.name << dpi;
-            if (layout.kind != ControlKind::label)
-                continue;
-            SIZE text = textSizeAt(dpi, std::string(layout.caption),
-                                   layout.font.face.empty() ? 8 : layout.font.pointSize);
-            EXPECT_EQ(r.right - r.left, text.cx) << layout.name << dpi;
-            EXPECT_EQ(r.bottom - r.top, text.cy) << layout.name << dpi;
-        }
-        EXPECT_EQ(fontHeight(frmAbout->control("lblLink2URL").ownFont.get()), -MulDiv(9, dpi, 72));
-        RECT client{-1, -1, -1, -1};
-        GetClientRect(about(), &client);
-        EXPECT_EQ(client.right, scaledBy(measured, 191)) << dpi;
-        EXPECT_EQ(client.bottom, scaledBy(measured, 105)) << dpi;
     }
     int redPixelsOfTheLink() const {
         return countPixels(bounds("lblLink2URL"), [](COLORREF c) {
@@ -905,7 +896,7 @@ TEST_F(AboutDialog, AltSThenAltAOpensIt) {
 }
 
 TEST_F(AboutDialog, LabelsAreTheSizeOfTheirCaptionsTrailingSpacesIncluded) {
-    expectLaidOutAt(GetDeviceCaps(ScopedGetDC(nullptr), LOGPIXELSY));
+    expectLaidOutAt(*frmAbout, GetDeviceCaps(ScopedGetDC(nullptr), LOGPIXELSY));
 }
 
 // Open during a change of density, it follows; hidden, it misses its monitor's changes and is
@@ -921,10 +912,10 @@ TEST_F(AboutDialog, FollowsADensityChangeWhileOpenAndItsMonitorWhenReopened) {
         SendMessageA(about(), WM_DPICHANGED, MAKEWPARAM(144, 144),
                      reinterpret_cast<LPARAM>(&suggested));
     });
-    expectLaidOutAt(144);
+    expectLaidOutAt(*frmAbout, 144);
     int dpi = GetDeviceCaps(ScopedGetDC(nullptr), LOGPIXELSY);
     openWithAltA([&] { GetWindowRect(about(), &reopened); });
-    expectLaidOutAt(dpi);
+    expectLaidOutAt(*frmAbout, dpi);
     EXPECT_EQ(reopened.left, suggested.left);
     EXPECT_EQ(reopened.top, suggested.top);
 }
@@ -961,7 +952,7 @@ TEST_F(AboutDialog, OkButtonShowsTheGreenCheckAndAGreyOneWhenDisabled) {
         });
     };
     EXPECT_GT(green(), 20);
-    EnableWindow(frmAbout->control("BitBtn1").window, FALSE);
+    EnableWindow(frmAbout->control<"BitBtn1">().window(), FALSE);
     settle();
     EXPECT_EQ(green(), 0);
 }
@@ -996,9 +987,9 @@ TEST_F(AboutDialog, ScreenReadersGetEveryControlInReadingOrder) {
         ASSERT_EQ(tree.size(), rows.size()) << windowText(form->handle());
         for (size_t i = 0; i < rows.size(); ++i) {
             SCOPED_TRACE(rows[i].control);
-            const Control& control = form->control(rows[i].control);
+            const Control& control = named(*form, rows[i].control);
             if (!rows[i].role) {
-                EXPECT_EQ(tree[i].window, control.window);
+                EXPECT_EQ(tree[i].window, control.window());
                 continue;
             }
             EXPECT_EQ(tree[i].role, rows[i].role);
@@ -1031,7 +1022,7 @@ TEST_F(AboutDialog, DefaultActionsRunTheLinkAndTheArtworkOnce) {
     settle();
     EXPECT_EQ(shell_.calls, Calls{shellExecuteCall("https://quillet.example.org/", "")});
     EXPECT_TRUE(IsWindowVisible(about()));
-    EXPECT_EQ(frmAbout->control("lblLink2URL").fontColour, Colour::red);
+    EXPECT_EQ(frmAbout->control<"lblLink2URL">().fontColour(), Colour::red);
     frmAbout->hide();
     shell_.calls.clear();
     EnableWindow(main(), FALSE); // as under the About box: refused

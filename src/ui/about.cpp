@@ -5,7 +5,7 @@
 
 TfrmAbout* frmAbout = nullptr;
 
-TfrmAbout::TfrmAbout() : Form(aboutLayout) {}
+TfrmAbout::TfrmAbout() = default;
 
 void TfrmAbout::lblLink2URLClick() {
     msShell launcher;
@@ -15,10 +15,12 @@ void TfrmAbout::lblLink2URLClick() {
 
 // Red while the pointer is on the link; it stays red until the pointer crosses bare
 // background, since labels, the picture and the button keep their pointer movement.
-void TfrmAbout::lblLink2URLMouseMove() { setFontColour(control("lblLink2URL"), Colour::red); }
+void TfrmAbout::lblLink2URLMouseMove() {
+    control<"lblLink2URL">().setFontColour(Colour::red);
+}
 
 void TfrmAbout::FormMouseMove() {
-    setFontColour(control("lblLink2URL"), Colour::windowText);
+    control<"lblLink2URL">().setFontColour(Colour::windowText);
 }
 
 void TfrmAbout::BitBtn1Click() { close(); }

@@ -3,7 +3,7 @@
 
 #include "windowing.h"
 
-class TfrmAbout : public Form {
+class TfrmAbout : public FormOf<TfrmAbout> {
 public:
     TfrmAbout();
 

@@ -25,6 +25,16 @@ char acceleratorOf(std::string_view caption) {
     return 0;
 }
 
+std::string shownTextOf(std::string_view caption) {
+    std::string shown;
+    for (size_t i = 0; i < caption.size(); ++i) {
+        if (caption[i] == '&' && ++i == caption.size())
+            break;
+        shown += caption[i];
+    }
+    return shown;
+}
+
 std::string exceptionBoxText(std::string message) {
     // By unsigned byte: a message ending in an accented letter (above 0x7F) gets one too.
     if (!message.empty() && static_cast<unsigned char>(message.back()) > '.')

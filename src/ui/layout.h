@@ -1,6 +1,6 @@
 // Window layouts as data, and the rules the windowing layer applies to them that need no
-// Windows: scaling, accelerator letters, the exception box's text. Layouts are in pixels at
-// 96 pixels per inch.
+// Windows: scaling, captions and their accelerators, the exception box's text. Layouts are in
+// pixels at 96 pixels per inch.
 #pragma once
 
 #include <span>
@@ -24,13 +24,30 @@ struct FontLayout {
 };
 
 class Form;
-// A form's handler, named by its layout: a member of the form's own class, taken as one of Form's
-// (`handler<&TfrmMain::btnExitClick>`), so that one row type serves every form.
-using Handler = void (Form::*)();
-template <auto member> inline constexpr Handler handler = static_cast<Handler>(member);
+// A form's handler, named by its layout (`on<&TfrmMain::btnExitClick>`): a member of one form,
+// erased to one function type so that one row type serves every form. It carries its form's
+// tag, by which a form checks at compile time that its layout names only its own handlers.
+struct Handler {
+    void (*run)(Form&) = nullptr;
+    std::string_view form; // formTag of its form; empty: no handler
+    constexpr explicit operator bool() const { return run != nullptr; }
+};
+// A text the compiler makes from a form's type, unique to it: compared at compile time, where
+// addresses of functions and variables may not be.
+template <class F> constexpr std::string_view formTag() {
+    return __PRETTY_FUNCTION__;
+}
+template <class Member> struct MemberOf;
+template <class F> struct MemberOf<void (F::*)()> { using Class = F; };
+template <auto member>
+inline constexpr Handler on{
+    [](Form& form) { (static_cast<typename MemberOf<decltype(member)>::Class&>(form).*member)(); },
+    formTag<typename MemberOf<decltype(member)>::Class>()};
 
-// The glyph button's picture beside its caption, and the inset of its focus rectangle.
+// The glyph button's picture beside its caption: its bitmap and the one it shows disabled, and
+// the inset of its focus rectangle.
 struct GlyphLayout {
+    int image = 0, disabledImage = 0;
     int size = 0, spacing = 0, focusInset = 0;
 };
 
@@ -41,8 +58,8 @@ struct ControlLayout {
     int left, top, width, height; // labels size themselves to their caption
     std::string_view caption;     // a picture's is never drawn: it names it for screen readers
     int tabOrder = -1;            // -1: never takes the focus
-    Handler onClick = nullptr, onDblClick = nullptr, onMouseMove = nullptr;
-    int image = 0; // resource id: the picture's bitmap or icon, the glyph button's glyph
+    Handler onClick{}, onDblClick{}, onMouseMove{};
+    int bitmap = 0, icon = 0; // a picture's resource: a bitmap, stretched; or an icon, per density
     FontLayout font{};
     bool handCursor = false, isDefault = false, isCancel = false;
     ModalResult modalResult = ModalResult::none;
@@ -51,7 +68,7 @@ struct ControlLayout {
 
 struct MenuItemLayout {
     std::string_view name, caption;
-    Handler onClick = nullptr;
+    Handler onClick{};
 };
 
 struct FormLayout {
@@ -63,9 +80,33 @@ struct FormLayout {
     int icon = 0;                  // resource id, 0: none
     std::span<const MenuItemLayout> menu{};
     std::span<const ControlLayout> controls;
-    std::string_view activeControl{}; // initially active control, empty: none
-    Handler onActivate = nullptr, onMouseMove = nullptr;
+    int activeControl = -1; // the initially active control's index (controlIndex); -1: none
+    Handler onActivate{}, onMouseMove{};
 };
+
+// Each form's layout, specialised for it in resources/layouts.h.
+template <class F> extern const FormLayout layoutOf;
+
+// The index of the control named `name`, found at compile time: a name the layout lacks does
+// not compile.
+consteval int controlIndex(std::span<const ControlLayout> controls, std::string_view name) {
+    for (size_t i = 0; i < controls.size(); ++i)
+        if (controls[i].name == name)
+            return static_cast<int>(i);
+    throw "the layout has no control of that name";
+}
+
+// Whether every handler a layout names is a member of the form whose tag is `form`.
+constexpr bool namesOnlyHandlersOf(const FormLayout& layout, std::string_view form) {
+    auto own = [form](const Handler& h) { return h.form.empty() || h.form == form; };
+    for (const ControlLayout& row : layout.controls)
+        if (!own(row.onClick) || !own(row.onDblClick) || !own(row.onMouseMove))
+            return false;
+    for (const MenuItemLayout& item : layout.menu)
+        if (!own(item.onClick))
+            return false;
+    return own(layout.onActivate) && own(layout.onMouseMove);
+}
 
 // The height of "0" in the 8-point window font at 96 pixels per inch: the unit layouts are
 // designed in.
@@ -78,9 +119,12 @@ int scaleValue(int value, int measuredTextHeight);
 // A point size's pixel height at 96 pixels per inch, where layouts are designed.
 int designPixelHeight(int pointSize);
 
-// The letter after a single "&" in a caption, upper-cased; 0 when it has none ("&&" is a
-// literal ampersand).
+// A caption's marks: the letter after a single "&" is its accelerator, "&&" is one literal "&".
+// Its accelerator, upper-cased, 0 when it has none; and the text shown, without the marks.
+// Drawn, measured, read to a screen reader and pressed, every caption goes through Caption
+// (windowing/support.h), which reads the marks by these two.
 char acceleratorOf(std::string_view caption);
+std::string shownTextOf(std::string_view caption);
 
 // The exception box's text: the message, with a full stop added when it is not empty and its
 // last byte is above "." (letters, digits, "?", and every byte above 0x7F).

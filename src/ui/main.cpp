@@ -7,7 +7,7 @@
 
 TfrmMain* frmMain = nullptr;
 
-TfrmMain::TfrmMain() : Form(mainLayout) {
+TfrmMain::TfrmMain() {
     Properties.SetShortcutName("The Realm of Morva");
     Properties.SetGameExe(std::string(gameExeName));
     Properties.SetSetupExe("setup.exe");

@@ -5,7 +5,7 @@
 #include "launcher.h"
 #include "windowing.h"
 
-class TfrmMain : public Form {
+class TfrmMain : public FormOf<TfrmMain> {
 public:
     TfrmMain();
     ~TfrmMain() override = default;
@@ -20,8 +20,6 @@ public:
     void btnExitClick();
     void mnuAboutClick();
     void FormActivate();
-
-    const appProperties& profile() const { return Properties; }
 
 private:
     // Built after the window and its controls (the base), as it reads the current directory;

@@ -3,13 +3,16 @@
 //   owners.h                     one owner type per handle kind
 //   application.h/.cpp           the application object, taskbar window, loops, the modal
 //                                sequence, boxes
-//   form.h, form.cpp             forms and their controls (layout rows with live handles),
-//                                their window procedure
+//   form.h, form.cpp             forms built on their own layouts, their window procedure,
+//                                showing, closing and clicks
+//   controls.h/.cpp              each kind of control said once: creation, layout, painting,
+//                                hit-testing, focus and what a screen reader is told
 //   keyboard.cpp                 the dialog keyboard and focus model
 //   mouse.cpp                    windowless controls under the pointer
-//   painting.cpp                 background, labels, pictures, the glyph button
+//   painting.cpp                 the background, and the controls where the form paints them
 //   accessibility.h/.cpp         the object a screen reader gets for each form
-//   support.h/.cpp               Win32 helpers the rooms share (classes, routing, resources)
+//   support.h/.cpp               Win32 helpers the rooms share (captions, classes, routing,
+//                                resources)
 #pragma once
 
 #include "windowing/application.h"

@@ -28,37 +28,6 @@ VARIANT self() {
     return childVariant(CHILDID_SELF);
 }
 
-// The handler a windowless control's default action runs: its click, else its double-click.
-Handler defaultHandler(const Control& control) {
-    if (control.window)
-        return nullptr;
-    return control.row.onClick ? control.row.onClick : control.row.onDblClick;
-}
-
-bool isLink(const Control& control) {
-    return control.row.kind == ControlKind::label && control.row.onClick;
-}
-
-// Verbs as Microsoft's DefaultAction property names them; a link's is "Jump".
-const wchar_t* defaultVerb(const Control& control) {
-    if (!defaultHandler(control))
-        return nullptr;
-    return !control.row.onClick ? L"Double Click" : isLink(control) ? L"Jump" : L"Click";
-}
-
-// What a reader hears for a windowless control: its caption without the "&" that marks an
-// accelerator ("&&" is one literal "&") and without trailing spaces.
-std::string accessibleName(std::string_view caption) {
-    std::string name;
-    for (size_t i = 0; i < caption.size(); ++i) {
-        if (caption[i] == '&' && ++i == caption.size())
-            break;
-        name += caption[i];
-    }
-    name.erase(name.find_last_not_of(' ') + 1);
-    return name;
-}
-
 BSTR toBstr(const std::string& text) {
     int length =
         MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
@@ -79,7 +48,7 @@ Order readingOrder(const Form& form) {
     for (const auto& control : form.controls())
         order.push_back(control.get());
     auto key = [](const Control* c) {
-        if (c->window)
+        if (c->window())
             return std::array<long, 3>{0, c->row.tabOrder < 0 ? LONG_MAX : c->row.tabOrder, 0};
         return std::array<long, 3>{1, c->bounds.top, c->bounds.left};
     };
@@ -91,9 +60,9 @@ Order readingOrder(const Form& form) {
 // A child as a VARIANT: a button's standard object, or a simple element's id; null: the client
 // area itself.
 HRESULT child(const Control* control, const Order& order, VARIANT* out) {
-    if (control && control->window) {
+    if (control && control->window()) {
         out->vt = VT_DISPATCH;
-        return windowObject(control->window, &out->pdispVal);
+        return windowObject(control->window(), &out->pdispVal);
     }
     auto at = std::find(order.begin(), order.end(), control);
     *out = control ? childVariant(static_cast<long>(at - order.begin()) + 1) : self();
@@ -155,42 +124,46 @@ public:
     }
 
     HRESULT STDMETHODCALLTYPE get_accParent(IDispatch** parent) override {
-        if (!parent)
-            return E_POINTER;
-        *parent = nullptr;
-        return with(self(),
-                    [&](Control*, const Order&) { return windowObject(form_->handle(), parent); });
+        return with(
+            self(),
+            [&](Control*, const Order&) {
+                *parent = nullptr;
+                return windowObject(form_->handle(), parent);
+            },
+            parent);
     }
     HRESULT STDMETHODCALLTYPE get_accChildCount(long* count) override {
-        if (!count)
-            return E_POINTER;
-        return with(self(), [&](Control*, const Order& order) {
-            *count = static_cast<long>(order.size());
-            return S_OK;
-        });
+        return with(
+            self(),
+            [&](Control*, const Order& order) {
+                *count = static_cast<long>(order.size());
+                return S_OK;
+            },
+            count);
     }
     HRESULT STDMETHODCALLTYPE get_accChild(VARIANT id, IDispatch** child) override {
-        if (!child)
-            return E_POINTER;
-        *child = nullptr;
-        return with(id, [&](Control* control, const Order&) -> HRESULT {
-            if (!control)
-                return E_INVALIDARG;
-            if (!control->window)
-                return S_FALSE; // a simple element: its parent answers for it
-            return windowObject(control->window, child);
-        });
+        return with(
+            id,
+            [&](Control* control, const Order&) -> HRESULT {
+                *child = nullptr;
+                if (!control)
+                    return E_INVALIDARG;
+                if (!control->window())
+                    return S_FALSE; // a simple element: its parent answers for it
+                return windowObject(control->window(), child);
+            },
+            child);
     }
     HRESULT STDMETHODCALLTYPE get_accName(VARIANT id, BSTR* name) override {
-        if (!name)
-            return E_POINTER;
-        *name = nullptr;
-        return answer(id, asking(&IAccessible::get_accName, name), [&](Control* control) {
-            // The client area is read by its window's caption, which is its layout's.
-            *name = toBstr(control ? accessibleName(control->row.caption)
-                                   : std::string(form_->layout().caption));
-            return *name ? S_OK : E_OUTOFMEMORY;
-        });
+        return answer(
+            id, asking(&IAccessible::get_accName, name),
+            [&](Control* control) {
+                // The client area is read by its window's caption, which is its layout's.
+                *name = toBstr(control ? Caption{control->row.caption}.readerName()
+                                       : std::string(form_->layout().caption));
+                return *name ? S_OK : E_OUTOFMEMORY;
+            },
+            name);
     }
     HRESULT STDMETHODCALLTYPE get_accValue(VARIANT id, BSTR* value) override {
         return buttonText(id, value, &IAccessible::get_accValue);
@@ -199,71 +172,75 @@ public:
         return buttonText(id, description, &IAccessible::get_accDescription);
     }
     HRESULT STDMETHODCALLTYPE get_accRole(VARIANT id, VARIANT* role) override {
-        if (!role)
-            return E_POINTER;
-        role->vt = VT_EMPTY;
-        return answer(id, asking(&IAccessible::get_accRole, role), [&](Control* control) {
-            *role = childVariant(!control                                    ? ROLE_SYSTEM_CLIENT
-                                 : control->row.kind == ControlKind::picture ? ROLE_SYSTEM_GRAPHIC
-                                 : isLink(*control)                          ? ROLE_SYSTEM_LINK
-                                                    : ROLE_SYSTEM_STATICTEXT);
-            return S_OK;
-        });
+        return answer(
+            id, asking(&IAccessible::get_accRole, role),
+            [&](Control* control) {
+                *role = childVariant(control ? control->accessibleRole().role : ROLE_SYSTEM_CLIENT);
+                return S_OK;
+            },
+            role);
     }
     HRESULT STDMETHODCALLTYPE get_accState(VARIANT id, VARIANT* state) override {
-        if (!state)
-            return E_POINTER;
-        state->vt = VT_EMPTY;
-        return answer(id, asking(&IAccessible::get_accState, state), [&](Control* control) {
-            HWND window = form_->handle();
-            long value = (IsWindowVisible(window) ? 0 : STATE_SYSTEM_INVISIBLE) |
-                         (IsWindowEnabled(window) ? 0 : STATE_SYSTEM_UNAVAILABLE);
-            if (!control)
-                value |= STATE_SYSTEM_FOCUSABLE | (GetFocus() == window ? STATE_SYSTEM_FOCUSED : 0);
-            else
-                value |= isLink(*control) ? STATE_SYSTEM_LINKED : STATE_SYSTEM_READONLY;
-            *state = childVariant(value);
-            return S_OK;
-        });
+        return answer(
+            id, asking(&IAccessible::get_accState, state),
+            [&](Control* control) {
+                HWND window = form_->handle();
+                long value = (IsWindowVisible(window) ? 0 : STATE_SYSTEM_INVISIBLE) |
+                             (IsWindowEnabled(window) ? 0 : STATE_SYSTEM_UNAVAILABLE) |
+                             (control ? control->accessibleRole().state
+                                      : STATE_SYSTEM_FOCUSABLE |
+                                            (GetFocus() == window ? STATE_SYSTEM_FOCUSED : 0));
+                *state = childVariant(value);
+                return S_OK;
+            },
+            state);
     }
     HRESULT STDMETHODCALLTYPE get_accHelp(VARIANT id, BSTR* help) override {
         return buttonText(id, help, &IAccessible::get_accHelp);
     }
     HRESULT STDMETHODCALLTYPE get_accHelpTopic(BSTR* file, VARIANT id, long* topic) override {
-        if (!file || !topic)
-            return E_POINTER;
-        *file = nullptr;
-        *topic = -1;
-        return with(id, [](Control*, const Order&) { return DISP_E_MEMBERNOTFOUND; });
+        return with(
+            id,
+            [&](Control*, const Order&) {
+                *file = nullptr;
+                *topic = -1;
+                return DISP_E_MEMBERNOTFOUND;
+            },
+            file, topic);
     }
     HRESULT STDMETHODCALLTYPE get_accKeyboardShortcut(VARIANT id, BSTR* shortcut) override {
         return buttonText(id, shortcut, &IAccessible::get_accKeyboardShortcut);
     }
     HRESULT STDMETHODCALLTYPE get_accFocus(VARIANT* focus) override {
-        if (!focus)
-            return E_POINTER;
-        focus->vt = VT_EMPTY;
-        return with(self(), [&](Control*, const Order& order) -> HRESULT {
-            HWND focused = GetFocus();
-            Control* control = form_->controlOf(focused);
-            return control || focused == form_->handle() ? child(control, order, focus) : S_FALSE;
-        });
+        return with(
+            self(),
+            [&](Control*, const Order& order) -> HRESULT {
+                focus->vt = VT_EMPTY;
+                HWND focused = GetFocus();
+                Control* control = form_->controlOf(focused);
+                return control || focused == form_->handle() ? child(control, order, focus)
+                                                             : S_FALSE;
+            },
+            focus);
     }
     HRESULT STDMETHODCALLTYPE get_accSelection(VARIANT* selection) override {
-        if (!selection)
-            return E_POINTER;
-        selection->vt = VT_EMPTY;
-        return with(self(), [](Control*, const Order&) { return DISP_E_MEMBERNOTFOUND; });
+        return with(
+            self(),
+            [&](Control*, const Order&) {
+                selection->vt = VT_EMPTY;
+                return DISP_E_MEMBERNOTFOUND;
+            },
+            selection);
     }
     HRESULT STDMETHODCALLTYPE get_accDefaultAction(VARIANT id, BSTR* action) override {
-        if (!action)
-            return E_POINTER;
-        *action = nullptr;
-        return answer(id, asking(&IAccessible::get_accDefaultAction, action), [&](Control* c) {
-            const wchar_t* verb = c ? defaultVerb(*c) : nullptr;
-            *action = verb ? SysAllocString(verb) : nullptr;
-            return !verb ? DISP_E_MEMBERNOTFOUND : *action ? S_OK : E_OUTOFMEMORY;
-        });
+        return answer(
+            id, asking(&IAccessible::get_accDefaultAction, action),
+            [&](Control* c) {
+                const wchar_t* verb = c ? c->accessibleRole().defaultVerb : nullptr;
+                *action = verb ? SysAllocString(verb) : nullptr;
+                return !verb ? DISP_E_MEMBERNOTFOUND : *action ? S_OK : E_OUTOFMEMORY;
+            },
+            action);
     }
     HRESULT STDMETHODCALLTYPE accSelect(long flags, VARIANT id) override {
         // Nothing windowless takes the focus.
@@ -272,77 +249,80 @@ public:
     }
     HRESULT STDMETHODCALLTYPE accLocation(long* left, long* top, long* width, long* height,
                                           VARIANT id) override {
-        if (!left || !top || !width || !height)
-            return E_POINTER;
-        return with(id, [&](Control* control, const Order&) {
-            // A button's window stands where its bounds say.
-            RECT r = control ? control->bounds : RECT{};
-            if (!control)
-                GetClientRect(form_->handle(), &r);
-            // Screen pixels: the program is DPI aware, so they are the physical ones.
-            MapWindowPoints(form_->handle(), nullptr, reinterpret_cast<POINT*>(&r), 2);
-            *left = r.left;
-            *top = r.top;
-            *width = r.right - r.left;
-            *height = r.bottom - r.top;
-            return S_OK;
-        });
+        return with(
+            id,
+            [&](Control* control, const Order&) {
+                // A button's window stands where its bounds say.
+                RECT r = control ? control->bounds : RECT{};
+                if (!control)
+                    GetClientRect(form_->handle(), &r);
+                // Screen pixels: the program is DPI aware, so they are the physical ones.
+                MapWindowPoints(form_->handle(), nullptr, reinterpret_cast<POINT*>(&r), 2);
+                *left = r.left;
+                *top = r.top;
+                *width = r.right - r.left;
+                *height = r.bottom - r.top;
+                return S_OK;
+            },
+            left, top, width, height);
     }
     HRESULT STDMETHODCALLTYPE accNavigate(long direction, VARIANT start, VARIANT* end) override {
-        if (!end)
-            return E_POINTER;
-        end->vt = VT_EMPTY;
-        return with(start, [&](Control* from, const Order& order) -> HRESULT {
-            auto at = std::find(order.begin(), order.end(), from);
-            Control* to = nullptr;
-            switch (direction) {
-            case NAVDIR_FIRSTCHILD:
-            case NAVDIR_LASTCHILD:
-                if (from)
-                    return E_INVALIDARG; // a simple element has no children
-                if (!order.empty())
-                    to = direction == NAVDIR_FIRSTCHILD ? order.front() : order.back();
-                break;
-            case NAVDIR_NEXT:
-            case NAVDIR_PREVIOUS:
-                if (from &&
-                    (direction == NAVDIR_NEXT ? at + 1 != order.end() : at != order.begin()))
-                    to = *(direction == NAVDIR_NEXT ? at + 1 : at - 1);
-                break;
-            case NAVDIR_UP:
-            case NAVDIR_DOWN:
-            case NAVDIR_LEFT:
-            case NAVDIR_RIGHT:
-                if (from)
-                    to = nearestBeyond(*from, direction, order);
-                break;
-            default:
-                return E_INVALIDARG;
-            }
-            return to ? child(to, order, end) : S_FALSE;
-        });
+        return with(
+            start,
+            [&](Control* from, const Order& order) -> HRESULT {
+                end->vt = VT_EMPTY;
+                auto at = std::find(order.begin(), order.end(), from);
+                Control* to = nullptr;
+                switch (direction) {
+                case NAVDIR_FIRSTCHILD:
+                case NAVDIR_LASTCHILD:
+                    if (from)
+                        return E_INVALIDARG; // a simple element has no children
+                    if (!order.empty())
+                        to = direction == NAVDIR_FIRSTCHILD ? order.front() : order.back();
+                    break;
+                case NAVDIR_NEXT:
+                case NAVDIR_PREVIOUS:
+                    if (from &&
+                        (direction == NAVDIR_NEXT ? at + 1 != order.end() : at != order.begin()))
+                        to = *(direction == NAVDIR_NEXT ? at + 1 : at - 1);
+                    break;
+                case NAVDIR_UP:
+                case NAVDIR_DOWN:
+                case NAVDIR_LEFT:
+                case NAVDIR_RIGHT:
+                    if (from)
+                        to = nearestBeyond(*from, direction, order);
+                    break;
+                default:
+                    return E_INVALIDARG;
+                }
+                return to ? child(to, order, end) : S_FALSE;
+            },
+            end);
     }
     HRESULT STDMETHODCALLTYPE accHitTest(long x, long y, VARIANT* hit) override {
-        if (!hit)
-            return E_POINTER;
-        hit->vt = VT_EMPTY;
-        return with(self(), [&](Control*, const Order& order) -> HRESULT {
-            HWND window = form_->handle();
-            POINT point{x, y};
-            ScreenToClient(window, &point);
-            RECT client;
-            GetClientRect(window, &client);
-            if (!PtInRect(&client, point))
-                return S_FALSE;
-            // A button lies above whatever the form paints under it.
-            Control* found =
-                form_->controlOf(ChildWindowFromPointEx(window, point, CWP_SKIPINVISIBLE));
-            return child(found ? found : form_->controlAt(point), order, hit);
-        });
+        return with(
+            self(),
+            [&](Control*, const Order& order) -> HRESULT {
+                hit->vt = VT_EMPTY;
+                HWND window = form_->handle();
+                POINT point{x, y};
+                ScreenToClient(window, &point);
+                RECT client;
+                GetClientRect(window, &client);
+                if (!PtInRect(&client, point))
+                    return S_FALSE;
+                // A button lies above whatever the form paints under it.
+                Control* found =
+                    form_->controlOf(ChildWindowFromPointEx(window, point, CWP_SKIPINVISIBLE));
+                return child(found ? found : form_->controlAt(point), order, hit);
+            },
+            hit);
     }
     HRESULT STDMETHODCALLTYPE accDoDefaultAction(VARIANT id) override {
         return answer(id, asking(&IAccessible::accDoDefaultAction), [&](Control* control) {
-            if (!control || !defaultHandler(*control))
+            if (!control || !control->defaultAction())
                 return DISP_E_MEMBERNOTFOUND;
             // A window a modal dialog or box has disabled takes no input, a reader's neither.
             if (!IsWindowEnabled(form_->handle()))
@@ -362,8 +342,12 @@ protected:
 
 private:
     // Runs `body` with the control `id` names (null: the client area itself) and the reading
-    // order. Nothing thrown leaves; an error once the window is gone.
-    template <class Body> HRESULT with(const VARIANT& id, Body&& body) noexcept {
+    // order, once every out-pointer given is there to write through. Nothing thrown leaves; an
+    // error once the window is gone.
+    template <class Body, class... Out>
+    HRESULT with(const VARIANT& id, Body&& body, Out*... outs) noexcept {
+        if (((outs == nullptr) || ...))
+            return E_POINTER;
         if (!form_)
             return RPC_E_DISCONNECTED;
         try {
@@ -378,28 +362,33 @@ private:
 
     // The one place that decides who answers: a button answers for itself, its standard object
     // asked `ask`; `own` answers for the client area (null) and the windowless controls.
-    template <class Ask, class Own> HRESULT answer(const VARIANT& id, Ask&& ask, Own&& own) {
-        return with(id, [&](Control* control, const Order&) -> HRESULT {
-            if (!control || !control->window)
-                return own(control);
-            void* button = nullptr;
-            AccessibleObjectFromWindow(control->window, static_cast<DWORD>(OBJID_CLIENT),
-                                       __uuidof(IAccessible), &button);
-            UniqueCom<IAccessible> object(static_cast<IAccessible*>(button));
-            return object ? ask(object.get()) : E_FAIL;
-        });
+    template <class Ask, class Own, class... Out>
+    HRESULT answer(const VARIANT& id, Ask&& ask, Own&& own, Out*... outs) {
+        return with(
+            id,
+            [&](Control* control, const Order&) -> HRESULT {
+                if (!control || !control->window())
+                    return own(control);
+                void* button = nullptr;
+                AccessibleObjectFromWindow(control->window(), static_cast<DWORD>(OBJID_CLIENT),
+                                           __uuidof(IAccessible), &button);
+                UniqueCom<IAccessible> object(static_cast<IAccessible*>(button));
+                return object ? ask(object.get()) : E_FAIL;
+            },
+            outs...);
     }
 
     // What only the buttons have.
-    template <class Ask> HRESULT buttonOnly(const VARIANT& id, Ask&& ask) {
-        return answer(id, ask, [](Control*) { return DISP_E_MEMBERNOTFOUND; });
+    template <class Ask, class... Out>
+    HRESULT buttonOnly(const VARIANT& id, Ask&& ask, Out*... outs) {
+        return answer(
+            id, ask, [](Control*) { return DISP_E_MEMBERNOTFOUND; }, outs...);
     }
     HRESULT buttonText(const VARIANT& id, BSTR* text,
                        HRESULT (STDMETHODCALLTYPE IAccessible::*get)(VARIANT, BSTR*)) {
-        if (!text)
-            return E_POINTER;
-        *text = nullptr;
-        return buttonOnly(id, asking(get, text));
+        if (text)
+            *text = nullptr;
+        return buttonOnly(id, asking(get, text), text);
     }
 
     // The control nearest to `from` among those wholly beyond the side the direction names.
@@ -450,7 +439,7 @@ LRESULT Accessibility::getObject(WPARAM flags, LPARAM objectId) {
 void Accessibility::runDefaultAction(WPARAM control) {
     const auto& controls = form_.controls();
     if (control < controls.size())
-        form_.run(defaultHandler(*controls[control]));
+        form_.run(controls[control]->defaultAction());
 }
 
 void Accessibility::disconnect() {

@@ -4,7 +4,6 @@
 
 namespace {
 
-constexpr UINT firstControlId = 100;
 constexpr UINT firstMenuId = 1000;
 
 // The window font for a density, and the height of its "0".
@@ -15,6 +14,24 @@ std::pair<UniqueFont, int> windowFontAt(const FormLayout& layout, UINT dpi) {
     return {std::move(font), measured};
 }
 
+// The layout's menu bar, if it has one. A menu item's command id is its index among the
+// layout's items, after firstMenuId.
+UniqueMenu menuBar(const FormLayout& layout) {
+    UniqueMenu menu;
+    if (layout.menu.empty())
+        return menu;
+    menu.reset(CreateMenu());
+    if (!menu)
+        throw WindowsError("Cannot create the menu");
+    UINT id = firstMenuId;
+    for (const MenuItemLayout& item : layout.menu) {
+        std::string caption(item.caption);
+        if (!AppendMenuA(menu.get(), MF_STRING, id++, caption.c_str()))
+            throw WindowsError("Cannot add the menu item " + caption);
+    }
+    return menu;
+}
+
 // The layout's client area scaled by a measured height of "0".
 SIZE clientSize(const FormLayout& layout, int measured) {
     return {scaleValue(layout.clientWidth, measured), scaleValue(layout.clientHeight, measured)};
@@ -22,7 +39,7 @@ SIZE clientSize(const FormLayout& layout, int measured) {
 
 } // namespace
 
-Form::Form(const FormLayout& layout) : layout_(layout) {
+Form::Form(const FormLayout& layout, Key) : layout_(layout) {
     Application& application = Application::instance();
     HINSTANCE instance = application.moduleInstance();
     std::string className(layout.className);
@@ -33,20 +50,7 @@ Form::Form(const FormLayout& layout) : layout_(layout) {
     DWORD style = WS_CAPTION | WS_CLIPCHILDREN |
                   (dialog ? WS_POPUP : WS_OVERLAPPED | WS_SYSMENU | WS_MINIMIZEBOX);
 
-    // A menu item's command id is its index among the layout's items, after firstMenuId.
-    UniqueMenu menu;
-    if (!layout.menu.empty()) {
-        menu.reset(CreateMenu());
-        if (!menu)
-            throw WindowsError("Cannot create the menu");
-        UINT id = firstMenuId;
-        for (const MenuItemLayout& item : layout.menu) {
-            std::string caption(item.caption);
-            if (!AppendMenuA(menu.get(), MF_STRING, id++, caption.c_str()))
-                throw WindowsError("Cannot add the menu item " + caption);
-        }
-    }
-
+    UniqueMenu menu = menuBar(layout);
     // Sized when laid out, at the density of the monitor it is on: the screen's centre.
     HWND window = CreateWindowExA(
         dialog ? WS_EX_DLGMODALFRAME : 0, className.c_str(), std::string(layout.caption).c_str(),
@@ -56,9 +60,13 @@ Form::Form(const FormLayout& layout) : layout_(layout) {
         throw WindowsError("Cannot create the window " + className);
     (void)menu.release(); // the window destroys its menu bar with itself
 
-    createControls(instance);
-    if (!layout.activeControl.empty())
-        activeControl_ = &control(layout.activeControl);
+    for (const ControlLayout& row : layout.controls) {
+        controls_.push_back(Control::make(row, controls_.size(), window));
+        if (HWND button = controls_.back()->window())
+            keepButtonKeys(button);
+    }
+    if (layout.activeControl >= 0)
+        activeControl_ = controls_[layout.activeControl].get();
     place(layOut(windowDpi(window)), true);
 
     // Accelerator underlines and focus rectangles as the system's keyboard-cue setting says,
@@ -70,66 +78,13 @@ Form::Form(const FormLayout& layout) : layout_(layout) {
     updateDefaultLook();
 }
 
-void Form::createControls(HINSTANCE instance) {
-    for (const ControlLayout& row : layout_.controls) {
-        auto control = std::make_unique<Control>(row);
-        if (row.kind == ControlKind::pushButton || row.kind == ControlKind::glyphButton) {
-            DWORD style = WS_CHILD | WS_VISIBLE | BS_NOTIFY | (row.tabOrder >= 0 ? WS_TABSTOP : 0) |
-                          (row.kind == ControlKind::glyphButton ? BS_OWNERDRAW : BS_PUSHBUTTON);
-            UINT id = firstControlId + static_cast<UINT>(controls_.size());
-            HWND button = CreateWindowExA(
-                0, "BUTTON", std::string(row.caption).c_str(), style, 0, 0, 0, 0, handle(),
-                reinterpret_cast<HMENU>(static_cast<UINT_PTR>(id)), instance, nullptr);
-            if (!button)
-                throw WindowsError("Cannot create the button " + std::string(row.name));
-            control->window = button;
-            keepButtonKeys(button);
-        }
-        // Bitmaps are stretched as they are painted; an icon is loaded for each density.
-        if (row.kind == ControlKind::glyphButton) {
-            // The disabled look of a glyph is the resource that follows it.
-            control->bitmap = loadBitmap(instance, row.image);
-            control->disabledBitmap = loadBitmap(instance, row.image + 1);
-        } else if (row.kind == ControlKind::picture &&
-                   !FindResourceA(instance, MAKEINTRESOURCEA(row.image), RT_GROUP_ICON)) {
-            control->bitmap = loadBitmap(instance, row.image);
-        }
-        controls_.push_back(std::move(control));
-    }
-}
-
 SIZE Form::layOut(UINT dpi) {
     HINSTANCE instance = Application::instance().moduleInstance();
     // Its "0" decides the scale, applied to the layout's own figures, never to the current ones.
     std::pair<UniqueFont, int> font = windowFontAt(layout_, dpi);
     int measured = font.second;
-    auto scale = [&](int value) { return scaleValue(value, measured); };
-    ScopedGetDC screen(nullptr);
-    for (const auto& control : controls_) {
-        const ControlLayout& row = control->row;
-        control->bounds = {scale(row.left), scale(row.top), scale(row.left) + scale(row.width),
-                           scale(row.top) + scale(row.height)};
-        UniqueFont ownFont;
-        if (!row.font.face.empty())
-            ownFont = createFont(row.font.face, scale(designPixelHeight(row.font.pointSize)));
-        HFONT controlFont = ownFont ? ownFont.get() : font.first.get();
-        RECT& r = control->bounds;
-        if (control->window) {
-            SetWindowPos(control->window, nullptr, r.left, r.top, r.right - r.left,
-                         r.bottom - r.top, SWP_NOZORDER | SWP_NOACTIVATE);
-            SendMessageA(control->window, WM_SETFONT, reinterpret_cast<WPARAM>(controlFont),
-                         FALSE);
-        } else if (row.kind == ControlKind::label) {
-            // Sized to the caption on one line, trailing spaces included; the left edge stays.
-            SIZE size = textExtent(screen, controlFont, row.caption);
-            r.right = r.left + size.cx;
-            r.bottom = r.top + size.cy;
-        } else if (row.kind == ControlKind::picture && !control->bitmap) {
-            control->icon = loadIcon(instance, row.image, scale(row.width));
-        }
-        // A button's previous font goes only once it has the new one.
-        control->ownFont = std::move(ownFont);
-    }
+    for (const auto& control : controls_)
+        control->layOut(measured, font.first.get());
     font_ = std::move(font.first);
     measuredTextHeight_ = measured;
 
@@ -310,16 +265,9 @@ void Form::clickControl(Control& control) {
 
 Control* Form::controlOf(HWND window) const {
     for (const auto& control : controls_)
-        if (window && control->window == window)
+        if (window && control->window() == window)
             return control.get();
     return nullptr;
-}
-
-Control& Form::control(std::string_view name) {
-    for (const auto& control : controls_)
-        if (control->row.name == name)
-            return *control;
-    throw WindowsError("No control named " + std::string(name));
 }
 
 void Form::show() {
@@ -360,9 +308,4 @@ ModalResult Form::showModal() {
         },
         [&] { hide(); });
     return modalResult_;
-}
-
-void Form::setFontColour(Control& label, Colour colour) {
-    if (std::exchange(label.fontColour, colour) != colour)
-        InvalidateRect(handle(), &label.bounds, FALSE);
 }

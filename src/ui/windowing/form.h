@@ -1,40 +1,23 @@
-// Forms built from a layout: a top-level window with push and glyph buttons (child windows)
-// and windowless labels and pictures, scaled to the display's font, shown plain or modally.
-// One class, its work split by concern over the sources windowing.h lists.
+// Forms built from a layout: a top-level window with its controls (controls.h), scaled to the
+// display's font, shown plain or modally. One class, its work split by concern over the sources
+// windowing.h lists; a form derives from FormOf<itself>, which builds it on its own layout.
 #pragma once
 
 #include "layout.h"
 #include "windowing/accessibility.h"
+#include "windowing/controls.h"
 #include "windowing/owners.h"
 
 #include <windows.h>
 
+#include <algorithm>
+#include <cstddef>
 #include <memory>
 #include <string_view>
-#include <utility>
 #include <vector>
-
-// A control: its layout row, which is its design, and what it has at run time: its window,
-// fonts, pictures and colour, and its bounds at the current density.
-struct Control {
-    explicit Control(const ControlLayout& design) : row(design) {}
-
-    const ControlLayout& row;
-    RECT bounds{};
-    HWND window = nullptr; // push and glyph buttons, destroyed with the form's window; labels
-                           // and pictures have none
-    UniqueFont ownFont;                     // null: the form's font
-    Colour fontColour = Colour::windowText; // labels; read at each painting
-    UniqueBitmap bitmap;                    // picture, or the glyph
-    UniqueBitmap disabledBitmap;
-    UniqueIcon icon; // a picture showing an icon
-    bool drawnAsDefault = false;
-};
 
 class Form {
 public:
-    // Builds the window and its controls from the layout, which outlives the form.
-    explicit Form(const FormLayout& layout);
     virtual ~Form() = default;
     Form(const Form&) = delete;
     Form& operator=(const Form&) = delete;
@@ -48,27 +31,33 @@ public:
     void close();
     ModalResult showModal();
 
-    Control& control(std::string_view name);
+    // In the layout's order.
     const std::vector<std::unique_ptr<Control>>& controls() const { return controls_; }
     // The topmost windowless control under a client point; the control of a button window.
     Control* controlAt(POINT point) const;
     Control* controlOf(HWND window) const;
     void setActiveControl(Control* control);
-    void setFontColour(Control& label, Colour colour);
     // The height of "0" the form is laid out by: its scale, part of its state, which a check of
     // the layout reads too.
     int measuredTextHeight() const { return measuredTextHeight_; }
     void run(Handler handler) {
         if (handler)
-            (this->*handler)();
+            handler.run(*this);
     }
     // Draws the client area, buttons included, into a DC as the window would paint it; also
     // while the window is hidden.
     void renderTo(HDC dc);
 
+protected:
+    // Only FormOf makes one: a form is built on its own layout, which outlives it.
+    class Key {
+        Key() = default;
+        template <class> friend class FormOf;
+    };
+    Form(const FormLayout& layout, Key);
+
 private:
     // form.cpp
-    void createControls(HINSTANCE instance);
     // Lays the form out at a density by the one rule, from the layout's 96-DPI figures: fonts,
     // measurement, every control's rectangle, pictures and icons. Returns the window's outer
     // size for that layout, which the caller places.
@@ -133,4 +122,32 @@ private:
     // Last, so that it goes first: the window, and with it its buttons, is destroyed while
     // everything its procedure reads is whole, and no message reaches the form after it.
     UniqueHwnd window_;
+};
+
+// A string literal as a template argument: a control's name.
+template <size_t N> struct ControlName {
+    char text[N];
+    consteval ControlName(const char (&name)[N]) { std::copy_n(name, N, text); }
+    constexpr std::string_view view() const { return {text, N - 1}; }
+};
+
+// The base of a form F, which only F derives from: F is built on its own layout, layoutOf<F>,
+// whose rows name only F's handlers, or it does not compile.
+template <class F> class FormOf : public Form {
+public:
+    // A control of F's layout by its name, found at compile time, as its kind's type.
+    template <ControlName name> auto& control() const {
+        constexpr int index = controlIndex(layoutOf<F>.controls, name.view());
+        if constexpr (layoutOf<F>.controls[index].kind == ControlKind::label)
+            return static_cast<Label&>(*controls()[index]);
+        else
+            return *controls()[index];
+    }
+
+private:
+    FormOf() : Form(layoutOf<F>, {}) {
+        static_assert(namesOnlyHandlersOf(layoutOf<F>, formTag<F>()),
+                      "a row of the layout names another form's handler");
+    }
+    friend F;
 };

@@ -69,9 +69,8 @@ bool Form::onKeyDown(WPARAM key) {
     // Escape: its cancel button.
     Control* pressed = key == VK_RETURN ? focusedControl() : nullptr;
     for (const auto& control : controls_)
-        if (!pressed &&
-            (key == VK_RETURN ? control->row.isDefault && IsWindowEnabled(control->window)
-                              : control->row.isCancel))
+        if (!pressed && (key == VK_RETURN ? control->row.isDefault && control->enabled()
+                                          : control->row.isCancel))
             pressed = control.get();
     if (pressed)
         clickControl(*pressed);
@@ -103,21 +102,20 @@ void Form::activated() {
         std::vector<Control*> order = tabOrder();
         activeControl_ = order.empty() ? nullptr : order.front();
     }
-    SetFocus(activeControl_ ? activeControl_->window : handle());
+    SetFocus(activeControl_ ? activeControl_->window() : handle());
     updateDefaultLook();
 }
 
 void Form::setActiveControl(Control* control) {
     activeControl_ = control;
-    if (control && control->window && GetActiveWindow() == handle())
-        SetFocus(control->window);
+    if (control && control->window() && GetActiveWindow() == handle())
+        SetFocus(control->window());
 }
 
 std::vector<Control*> Form::tabOrder() const {
     std::vector<Control*> order;
     for (const auto& control : controls_)
-        if (control->row.tabOrder >= 0 && IsWindowVisible(control->window) &&
-            IsWindowEnabled(control->window))
+        if (control->takesFocus())
             order.push_back(control.get());
     std::stable_sort(order.begin(), order.end(), [](const Control* a, const Control* b) {
         return a->row.tabOrder < b->row.tabOrder;
@@ -132,30 +130,20 @@ void Form::moveFocus(int step, bool fromNone) {
     auto position = std::find(order.begin(), order.end(), focusedControl());
     if (position == order.end()) {
         if (fromNone)
-            SetFocus((step > 0 ? order.front() : order.back())->window);
+            SetFocus((step > 0 ? order.front() : order.back())->window());
         return;
     }
     int count = static_cast<int>(order.size());
     int index = static_cast<int>(position - order.begin());
-    SetFocus(order[(index + step + count) % count]->window);
+    SetFocus(order[(index + step + count) % count]->window());
 }
 
 void Form::updateDefaultLook() {
     // The focused push button is drawn as the default one; with none focused, the form's
     // default button is.
     Control* focused = focusedControl();
-    for (const auto& control : controls_) {
-        if (!control->window)
-            continue;
-        bool asDefault = focused ? control.get() == focused : control->row.isDefault;
-        if (std::exchange(control->drawnAsDefault, asDefault) == asDefault)
-            continue;
-        if (control->row.kind == ControlKind::pushButton)
-            SendMessageA(control->window, BM_SETSTYLE,
-                         (asDefault ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON) | BS_NOTIFY, TRUE);
-        else
-            InvalidateRect(control->window, nullptr, FALSE);
-    }
+    for (const auto& control : controls_)
+        control->showAsDefault(focused ? control.get() == focused : control->row.isDefault);
 }
 
 bool Form::runAccelerator(char letter, bool withAlt) {
@@ -167,15 +155,14 @@ bool Form::runAccelerator(char letter, bool withAlt) {
         (SendMessageA(focus, WM_GETDLGCODE, 0, 0) & DLGC_WANTCHARS))
         return false;
     for (const auto& control : controls_) {
-        if (acceleratorOf(control->row.caption) == key &&
-            (!control->window || IsWindowEnabled(control->window))) {
+        if (Caption{control->row.caption}.accelerator() == key && control->enabled()) {
             showKeyboardCues(handle());
             clickControl(*control);
             return true;
         }
     }
     for (const MenuItemLayout& item : layout_.menu) {
-        if (withAlt && acceleratorOf(item.caption) == key) {
+        if (withAlt && Caption{item.caption}.accelerator() == key) {
             run(item.onClick);
             return true;
         }

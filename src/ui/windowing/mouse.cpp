@@ -8,7 +8,7 @@
 
 Control* Form::controlAt(POINT point) const {
     auto found = std::find_if(controls_.rbegin(), controls_.rend(), [&](const auto& control) {
-        return !control->window && PtInRect(&control->bounds, point);
+        return control->hit(point);
     });
     return found != controls_.rend() ? found->get() : nullptr;
 }

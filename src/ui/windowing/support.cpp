@@ -31,6 +31,17 @@ SIZE textExtent(HDC dc, HFONT font, std::string_view text) {
     return size;
 }
 
+std::string Caption::readerName() const {
+    std::string name = shownTextOf(text);
+    name.erase(name.find_last_not_of(' ') + 1);
+    return name;
+}
+
+void Caption::draw(HDC dc, RECT at, UINT format, bool hideMarks) const {
+    DrawTextA(dc, text.data(), static_cast<int>(text.size()), &at,
+              DT_SINGLELINE | format | (hideMarks ? DT_HIDEPREFIX : 0));
+}
+
 void registerClass(HINSTANCE instance, const std::string& name, WNDPROC procedure, UINT style) {
     WNDCLASSEXA windowClass{};
     windowClass.cbSize = sizeof windowClass;

@@ -17,6 +17,19 @@ template <class Function> Function systemFunction(const char* module, const char
 COLORREF colourOf(Colour colour);
 UniqueFont createFont(std::string_view face, int pixelHeight);
 SIZE textExtent(HDC dc, HFONT font, std::string_view text);
+
+// A caption, the one way every control's is drawn, measured, read and pressed: "&" marks the
+// accelerator, which DrawText underlines as the keyboard cues say, "&&" is one "&".
+struct Caption {
+    std::string_view text;
+    char accelerator() const { return acceleratorOf(text); }
+    // What a screen reader hears: the text shown, without trailing spaces.
+    std::string readerName() const;
+    // On one line in `font`, trailing spaces included, as drawn.
+    SIZE size(HDC dc, HFONT font) const { return textExtent(dc, font, shownTextOf(text)); }
+    // On one line in the DC's font and colours; `hideMarks`: no underline.
+    void draw(HDC dc, RECT at, UINT format, bool hideMarks) const;
+};
 void registerClass(HINSTANCE instance, const std::string& name, WNDPROC procedure, UINT style);
 // An icon of the size asked, scaled down from a larger image when the resource has no such size.
 UniqueIcon loadIcon(HINSTANCE instance, int id, int size);
