@@ -1,6 +1,5 @@
-// Our windowing layer over raw Win32, one user-interface thread: what the windows include.
-// Its rooms, under windowing/:
-//   owners.h                     one owner type per handle kind
+// Our windowing layer over raw Win32, one user-interface thread: what the windows include. It
+// holds its handles in the owner types of src/win32/owners.h. Its rooms, under windowing/:
 //   application.h/.cpp           the application object, taskbar window, loops, the modal
 //                                sequence, boxes
 //   form.h, form.cpp             forms built on their own layouts, their window procedure,
@@ -17,4 +16,4 @@
 
 #include "windowing/application.h"
 #include "windowing/form.h"
-#include "windowing/owners.h"
+#include "owners.h"

@@ -5,7 +5,7 @@
 // would tell a reader about.
 #pragma once
 
-#include "windowing/owners.h"
+#include "owners.h"
 
 #include <windows.h>
 

@@ -5,7 +5,7 @@
 #pragma once
 
 #include "layout.h"
-#include "windowing/owners.h"
+#include "owners.h"
 
 #include <windows.h>
 

@@ -6,7 +6,7 @@
 #include "layout.h"
 #include "windowing/accessibility.h"
 #include "windowing/controls.h"
-#include "windowing/owners.h"
+#include "owners.h"
 
 #include <windows.h>
 

@@ -1,5 +1,6 @@
 // Owners: one small type per handle kind, so every window, GDI object, icon, menu, DC and COM
-// reference the windowing layer holds is released on every path. A raw handle is a borrowed one.
+// reference the program and its tests hold is released on every path. A raw handle is a
+// borrowed one.
 #pragma once
 
 #include <windows.h>
