@@ -726,12 +726,16 @@ protected:
     }
     // Positive evidence that the dialog has handled the input sent before, where that input
     // must change nothing: a Tab after it, which moves no focus there (one control takes it)
-    // but shows the keyboard cues, hidden just before; then any painting it caused, done.
+    // but shows the keyboard cues, hidden just before; then any painting it caused, done and on
+    // the screen (drawing reaches it through the dialog thread's own X connection): the link's
+    // pixels the same twice running.
     void waitUntilHandled() const {
         SendMessageA(about(), WM_CHANGEUISTATE, MAKEWPARAM(UIS_SET, UISF_HIDEFOCUS), 0);
         key(VK_TAB);
         waitUntil([&] { return !(SendMessageA(about(), WM_QUERYUISTATE, 0, 0) & UISF_HIDEFOCUS); });
         UpdateWindow(about());
+        int red = -1;
+        waitUntil(redSettles(red, [](int) { return true; }));
     }
     // The pointer to a client point; then the wait for what its arrival changes, or, where it
     // must change nothing, until the dialog has handled it.

@@ -29,13 +29,16 @@ class Form;
 // tag, by which a form checks at compile time that its layout names only its own handlers.
 struct Handler {
     void (*run)(Form&) = nullptr;
-    std::string_view form; // formTag of its form; empty: no handler
+    unsigned form = 0; // formTag of its form; 0: no handler
     constexpr explicit operator bool() const { return run != nullptr; }
 };
-// A text the compiler makes from a form's type, unique to it: compared at compile time, where
-// addresses of functions and variables may not be.
-template <class F> constexpr std::string_view formTag() {
-    return __PRETTY_FUNCTION__;
+// A number the compiler makes from a form's type name (FNV-1a), unique to it among the forms:
+// compared at compile time, where addresses of functions and variables may not be.
+template <class F> constexpr unsigned formTag() {
+    unsigned hash = 2166136261u;
+    for (char c : std::string_view(__PRETTY_FUNCTION__))
+        hash = (hash ^ static_cast<unsigned char>(c)) * 16777619u;
+    return hash;
 }
 template <class Member> struct MemberOf;
 template <class F> struct MemberOf<void (F::*)()> { using Class = F; };
@@ -97,8 +100,8 @@ consteval int controlIndex(std::span<const ControlLayout> controls, std::string_
 }
 
 // Whether every handler a layout names is a member of the form whose tag is `form`.
-constexpr bool namesOnlyHandlersOf(const FormLayout& layout, std::string_view form) {
-    auto own = [form](const Handler& h) { return h.form.empty() || h.form == form; };
+constexpr bool namesOnlyHandlersOf(const FormLayout& layout, unsigned form) {
+    auto own = [form](const Handler& h) { return !h.form || h.form == form; };
     for (const ControlLayout& row : layout.controls)
         if (!own(row.onClick) || !own(row.onDblClick) || !own(row.onMouseMove))
             return false;

@@ -26,13 +26,13 @@ std::optional<int> startupShowCommand() {
 }
 
 // Every visible, enabled top-level window of this thread but one. Nothing thrown goes back into
-// the system's enumeration: it stops there, and is thrown again once the enumeration has returned.
+// the system's enumeration: it stops there, and the failure is raised once it has returned.
 std::vector<HWND> enabledWindowsBut(HWND except) {
     struct Search {
         HWND except;
         std::vector<HWND> found;
-        std::exception_ptr error;
-    } search{except, {}, {}};
+        bool failed = false;
+    } search{except, {}};
     EnumThreadWindows(
         GetCurrentThreadId(),
         [](HWND window, LPARAM context) -> BOOL {
@@ -42,13 +42,12 @@ std::vector<HWND> enabledWindowsBut(HWND except) {
                     search->found.push_back(window);
                 return TRUE;
             } catch (...) {
-                search->error = std::current_exception();
-                return FALSE;
+                return search->failed = true, FALSE;
             }
         },
         reinterpret_cast<LPARAM>(&search));
-    if (search.error)
-        std::rethrow_exception(search.error);
+    if (search.failed)
+        throw WindowsError("Cannot list the program's windows");
     return search.found;
 }
 

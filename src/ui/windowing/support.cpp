@@ -1,17 +1,10 @@
 #include "windowing/support.h"
 
 COLORREF colourOf(Colour colour) {
-    switch (colour) {
-    case Colour::black:
-        return RGB(0, 0, 0);
-    case Colour::buttonFace:
-        return GetSysColor(COLOR_BTNFACE);
-    case Colour::windowText:
-        return GetSysColor(COLOR_WINDOWTEXT);
-    case Colour::red:
-        return RGB(255, 0, 0);
-    }
-    return RGB(0, 0, 0);
+    return colour == Colour::buttonFace   ? GetSysColor(COLOR_BTNFACE)
+           : colour == Colour::windowText ? GetSysColor(COLOR_WINDOWTEXT)
+           : colour == Colour::red        ? RGB(255, 0, 0)
+                                          : RGB(0, 0, 0);
 }
 
 UniqueFont createFont(const std::string_view face, int pixelHeight) {
