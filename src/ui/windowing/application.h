@@ -46,10 +46,9 @@ public:
     }
     Form* mainForm() const { return mainForm_; }
 
-    // Shows the main window as the start-up show command says, then dispatches messages until
-    // terminated.
+    // Shows the main window as the start-up show command says (start, which tests take alone),
+    // then dispatches messages until terminated.
     void run();
-    // Shows the main window as `showCommand` says; run's first step, which tests take alone.
     void start(int showCommand);
     void terminate() { PostQuitMessage(0); }
 
@@ -64,8 +63,8 @@ public:
     // can be looked at where no window manager asks for it (Wine).
     UniqueBitmap taskbarPicture(int maxWidth, int maxHeight) const;
 
-    // What forms tell the application.
-    // A form laid out again at another density: the taskbar's picture of the main window is stale.
+    // What forms tell the application; laid out again at another density, the main window's
+    // picture on the taskbar is stale.
     void formLaidOut(const Form& form);
     void formActivated(Form& form) { lastActive_ = &form; }
     // The modal sequence: every other visible, enabled top-level window of this thread is
