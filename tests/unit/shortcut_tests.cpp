@@ -1,6 +1,5 @@
 #include "launcher.h"
 #include "recording_shell.h"
-#include "shipped_profile.h"
 #include "shortcut.h"
 
 #include <gtest/gtest.h>

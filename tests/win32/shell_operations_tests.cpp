@@ -2,7 +2,6 @@
 // what it reads, starts and shows. The link file it writes: link_file_tests.cpp.
 #include "launcher.h"
 #include "shell_operations_win32.h"
-#include "shipped_profile.h"
 #include "win32_support.h"
 
 #include <gtest/gtest.h>
