@@ -757,21 +757,6 @@ void runCase(const Case& c, Scene& scene) {
 
 class FolderShapes : public ::testing::TestWithParam<FolderShape> {};
 
-// COM for the test's own thread, to read the links back.
-class ComForThisThread {
-public:
-    ComForThisThread() : result_(CoInitialize(nullptr)) {}
-    ~ComForThisThread() {
-        if (SUCCEEDED(result_))
-            CoUninitialize();
-    }
-    ComForThisThread(const ComForThisThread&) = delete;
-    ComForThisThread& operator=(const ComForThisThread&) = delete;
-
-private:
-    HRESULT result_;
-};
-
 TEST_P(FolderShapes, EveryActionReachesItsOutcome) {
     REQUIRE_DISPOSABLE_MACHINE();
     const FolderShape& shape = GetParam();
@@ -783,7 +768,6 @@ TEST_P(FolderShapes, EveryActionReachesItsOutcome) {
     if (shape.drive) {
         ASSERT_EQ(package.directory(), std::string(1, shape.drive) + ":\\");
     }
-    ComForThisThread com;
     DesktopFolder desktop;
     ASSERT_EQ(desktop.error(), "");
     LauncherProcess::Options options;

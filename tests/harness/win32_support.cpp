@@ -1,5 +1,7 @@
 #include "win32_support.h"
 
+#include "com.h"
+
 #include <gtest/gtest.h>
 
 #include <shlobj.h>
@@ -394,7 +396,7 @@ VARIANT childId(long id) {
 }
 
 AccessibleObject clientObject(HWND window) {
-    [[maybe_unused]] static HRESULT com = CoInitialize(nullptr); // the reader's own apartment
+    initializeComOnThisThread();
     void* object = nullptr;
     AccessibleObjectFromWindow(window, OBJID_CLIENT, __uuidof(IAccessible), &object);
     return AccessibleObject(static_cast<IAccessible*>(object));
@@ -442,6 +444,7 @@ std::vector<Read> readTree(IAccessible* root) {
 }
 
 ReadLink readLink(const std::string& file) {
+    initializeComOnThisThread();
     ReadLink read;
     IShellLinkW* link = nullptr;
     if (FAILED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW,

@@ -3,13 +3,14 @@
 // read back, the prefix's desktop folder and a drive letter of its own.
 #pragma once
 
+#include "windowing/owners.h"
+
 #include <windows.h>
 
 #include <oleacc.h>
 
 #include <chrono>
 #include <functional>
-#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -186,12 +187,9 @@ struct Read {
     std::string name = "garbage", action = "garbage";
     RECT location{-1, -1, -1, -1};
 };
-struct ReleaseAccessible {
-    void operator()(IAccessible* object) const { object->Release(); }
-};
-using AccessibleObject = std::unique_ptr<IAccessible, ReleaseAccessible>;
+using AccessibleObject = UniqueCom<IAccessible>;
 VARIANT childId(long id);
-// A window's client object, or nothing; in an apartment of this thread's own.
+// A window's client object, or nothing; COM started on this thread as the program starts it.
 AccessibleObject clientObject(HWND window);
 Read readChild(IAccessible* parent, const VARIANT& id);
 // Every child, in the order the object gives them.
@@ -207,7 +205,7 @@ struct ReadLink {
     WORD hotkey = 0xbeef;
 };
 
-// Needs COM initialised on the calling thread.
+// COM started on this thread as the program starts it.
 ReadLink readLink(const std::string& file);
 
 // The test prefix's desktop folder (CSIDL_DESKTOPDIRECTORY), emptied when taken and again at

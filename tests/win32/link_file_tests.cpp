@@ -14,10 +14,7 @@ namespace {
 // A package folder holding a stand-in launcher, with the real seam installed.
 class LinkFile : public ::testing::Test {
 protected:
-    void SetUp() override {
-        CoInitialize(nullptr);
-        package_.addFile("MorvaLauncher.exe", "stand-in");
-    }
+    void SetUp() override { package_.addFile("MorvaLauncher.exe", "stand-in"); }
     std::string directory() const { return package_.path() + "\\"; }
 
     Win32ShellOperations backend_;
