@@ -14,21 +14,12 @@ static std::string pointText(POINT point) {
     return "(" + std::to_string(point.x) + "," + std::to_string(point.y) + ")";
 }
 
-// The top-level windows of one process that pass `accept`, in z-order.
-static std::vector<HWND> windowsOf(DWORD processId, const std::function<bool(HWND)>& accept) {
-    std::vector<HWND> found;
-    for (HWND window : topLevelWindows()) {
-        DWORD owner = 0;
-        GetWindowThreadProcessId(window, &owner);
-        if (owner == processId && accept(window))
-            found.push_back(window);
-    }
-    return found;
-}
-
+// The first of one process's top-level windows, in z-order, that passes `accept`.
 static HWND firstWindowOf(DWORD processId, const std::function<bool(HWND)>& accept) {
-    std::vector<HWND> found = windowsOf(processId, accept);
-    return found.empty() ? nullptr : found.front();
+    for (HWND window : processWindows(processId))
+        if (accept(window))
+            return window;
+    return nullptr;
 }
 
 // The first, once there is one; null on time-out.
@@ -301,14 +292,15 @@ std::string LauncherProcess::dismiss(HWND box) const {
 
 std::vector<std::string> LauncherProcess::openBoxes() const {
     std::vector<std::string> captions;
-    for (HWND box : windowsOf(processId(), isVisibleBox))
-        captions.push_back(windowText(box));
+    for (HWND window : processWindows(processId()))
+        if (isVisibleBox(window))
+            captions.push_back(windowText(window));
     return captions;
 }
 
 std::string LauncherProcess::windowsReport() const {
     std::string report;
-    for (HWND window : windowsOf(processId(), [](HWND) { return true; })) {
+    for (HWND window : processWindows(processId())) {
         RECT r{};
         GetWindowRect(window, &r);
         report += "\n  " + describe(window) + " " + windowClass(window) + " \"" +

@@ -24,14 +24,14 @@ const LeftOut leftOut[] = {
     {"DisabledGlyph", "launcher_without_disabled_glyph.exe", "Cannot load bitmap 103."},
 };
 
-struct Windows {
+struct Shown {
     HWND box = nullptr;
-    std::string shown; // the process's other visible windows that have an area
+    std::string others; // the thread's other visible windows that have an area
 };
 
 // The message box of the process's thread, and anything else it shows meanwhile.
-Windows windowsOf(DWORD threadId) {
-    Windows found;
+Shown shownBy(DWORD threadId) {
+    Shown found;
     for (HWND window : threadWindows(threadId)) {
         if (!IsWindowVisible(window))
             continue;
@@ -41,7 +41,7 @@ Windows windowsOf(DWORD threadId) {
         if (name == "#32770")
             found.box = window;
         else if (bounds.right > bounds.left && bounds.bottom > bounds.top)
-            found.shown += name + " ";
+            found.others += name + " ";
     }
     return found;
 }
@@ -55,16 +55,16 @@ TEST_P(ResourceLeftOut, StartUpShowsTheExceptionBoxAndExitsWithZero) {
     StartedProcess process;
     ASSERT_EQ(process.start(program, package.path()), "");
 
-    Windows windows;
-    waitUntil([&] { return (windows = windowsOf(process.threadId())).box || !process.running(); },
+    Shown shown;
+    waitUntil([&] { return (shown = shownBy(process.threadId())).box || !process.running(); },
               std::chrono::seconds(20));
-    ASSERT_NE(windows.box, nullptr) << "no exception box";
-    SeenBox seen = readMessageBox(windows.box);
+    ASSERT_NE(shown.box, nullptr) << "no exception box";
+    SeenBox seen = readMessageBox(shown.box);
     EXPECT_EQ(seen.caption, "The Realm of Morva");
     EXPECT_EQ(seen.text, row.text);
-    EXPECT_EQ(windows.shown, "") << "shown beside the box";
+    EXPECT_EQ(shown.others, "") << "shown beside the box";
 
-    PostMessageA(windows.box, WM_COMMAND, IDOK, 0);
+    PostMessageA(shown.box, WM_COMMAND, IDOK, 0);
     std::optional<DWORD> exitCode = process.waitForExit(std::chrono::seconds(20));
     ASSERT_TRUE(exitCode.has_value()) << "still running after the box was closed";
     EXPECT_EQ(*exitCode, 0u);

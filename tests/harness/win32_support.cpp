@@ -252,6 +252,16 @@ std::vector<HWND> topLevelWindows() {
     return found;
 }
 
+std::vector<HWND> processWindows(DWORD process) {
+    std::vector<HWND> found = topLevelWindows();
+    std::erase_if(found, [&](HWND window) {
+        DWORD owner = 0;
+        GetWindowThreadProcessId(window, &owner);
+        return owner != process;
+    });
+    return found;
+}
+
 SeenBox readMessageBox(HWND box) {
     SeenBox seen;
     seen.found = true;

@@ -89,10 +89,11 @@ private:
 };
 
 // The windows the system lists, in z-order: a thread's top-level ones, a window's children (and
-// theirs), every top-level one.
+// theirs), every top-level one, a process's top-level ones.
 std::vector<HWND> threadWindows(DWORD thread);
 std::vector<HWND> childWindows(HWND parent);
 std::vector<HWND> topLevelWindows();
+std::vector<HWND> processWindows(DWORD process);
 
 inline POINT centreOf(const RECT& r) {
     return {(r.left + r.right) / 2, (r.top + r.bottom) / 2};
