@@ -473,7 +473,8 @@ ReadLink readLink(const std::string& file) {
         read.workingDirectory = text(link->GetWorkingDirectory(buffer, MAX_PATH));
         read.description = text(link->GetDescription(buffer, MAX_PATH));
         read.arguments = text(link->GetArguments(buffer, MAX_PATH));
-        read.iconLocation = text(link->GetIconLocation(buffer, MAX_PATH, &read.iconIndex));
+        int index = -1;
+        read.iconLocation = text(link->GetIconLocation(buffer, MAX_PATH, &index));
         link->GetHotkey(&read.hotkey);
         persistFile->Release();
     }

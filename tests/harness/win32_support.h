@@ -202,7 +202,6 @@ struct ReadLink {
     bool loaded = false;
     std::string path = "garbage", workingDirectory = "garbage", description = "garbage",
                 arguments = "garbage", iconLocation = "garbage";
-    int iconIndex = -1;
     WORD hotkey = 0xbeef;
 };
 
@@ -220,7 +219,6 @@ public:
     DesktopFolder& operator=(const DesktopFolder&) = delete;
 
     const std::string& error() const { return error_; }
-    const std::string& path() const { return path_; } // no trailing backslash
     std::string file(const std::string& name) const { return path_ + "\\" + name; }
     std::vector<std::string> entries() const { return folderEntries(path_); }
     void clear() const;
