@@ -1,5 +1,5 @@
 // A stand-in for the platform seam that answers from its fields and records every call that
-// reaches the outside world, in order.
+// reaches the outside world, in order; it is the seam for its lifetime.
 #pragma once
 
 #include "shell_operations.h"
@@ -122,4 +122,6 @@ private:
                : object == persistFileObject ? "persistFile"
                                              : "unknown";
     }
+
+    ScopedShellOperations installed_{*this};
 };

@@ -22,7 +22,6 @@ TEST(BaseDir, FollowsTheLengthRule) {
     for (const Case& c : cases) {
         RecordingShell shell;
         shell.currentDirectoryResult = c.currentDirectory;
-        ScopedShellOperations installed(shell);
         appProperties profile;
         EXPECT_EQ(profile.GetBaseDir(), c.expected)
             << "current directory " << c.currentDirectory.value_or("(unreadable)");
@@ -31,7 +30,6 @@ TEST(BaseDir, FollowsTheLengthRule) {
 
 TEST(BaseDir, IsReadOnceAndDoesNotMoveWithTheCurrentDirectory) {
     RecordingShell shell;
-    ScopedShellOperations installed(shell);
     appProperties profile;
     shell.currentDirectoryResult = "E:\\ELSEWHERE";
     EXPECT_EQ(profile.GetBaseDir(), "D:\\GAME\\");
@@ -57,7 +55,6 @@ TEST(PackageFolder, IsTheCurrentDirectoryUnlessOnlyTheLaunchersOwnHoldsTheGame) 
         RecordingShell shell;
         shell.currentDirectoryResult = c.currentDirectory;
         shell.existingFiles = c.games;
-        ScopedShellOperations installed(shell);
         enterThePackageFolder(c.executablePath);
         std::string where = c.currentDirectory.value_or("(unreadable)");
         EXPECT_EQ(shell.calls,
@@ -71,7 +68,6 @@ TEST(PackageFolder, IsTheCurrentDirectoryUnlessOnlyTheLaunchersOwnHoldsTheGame) 
 
 TEST(Profile, StartsWithEmptyNamesAndKeepsWhatIsSet) {
     RecordingShell shell;
-    ScopedShellOperations installed(shell);
     appProperties profile;
     EXPECT_EQ(profile.GetShortcutName() + profile.GetGameExe() + profile.GetSetupExe() +
                   profile.GetReadmeFile(),
@@ -104,7 +100,6 @@ TEST(LaunchActions, HandTheShellExactlyTheirFileAndParameters) {
     };
     for (const Case& c : cases) {
         RecordingShell shell;
-        ScopedShellOperations installed(shell);
         appProperties profile = shippedProfile();
         runLaunchAction(c.action, profile);
         EXPECT_EQ(shell.calls, Calls{c.expected}) << c.name;
@@ -113,7 +108,6 @@ TEST(LaunchActions, HandTheShellExactlyTheirFileAndParameters) {
 
 TEST(LaunchActions, TakeTheReadmeNameFromTheProfileButNotTheOtherDocuments) {
     RecordingShell shell;
-    ScopedShellOperations installed(shell);
     appProperties profile;
     profile.SetReadmeFile("Other.txt");
     EXPECT_EQ(launchFile(readmeAction, profile), "D:\\GAME\\Other.txt");
@@ -124,7 +118,6 @@ TEST(LaunchActions, TakeTheReadmeNameFromTheProfileButNotTheOtherDocuments) {
 TEST(LaunchActions, NameTheBareFileWhenTheDirectoryWasUnreadable) {
     RecordingShell shell;
     shell.currentDirectoryResult = std::nullopt;
-    ScopedShellOperations installed(shell);
     appProperties profile = shippedProfile();
     runLaunchAction(singlePlayAction, profile);
     EXPECT_EQ(shell.calls,
@@ -151,7 +144,6 @@ TEST(Launch, ReportsOnlyAMissingFileOrPath) {
     for (const Case& c : cases) {
         RecordingShell shell;
         shell.shellExecuteResult = c.result;
-        ScopedShellOperations installed(shell);
         msShell launcher;
         launcher.Launch(file, "/x");
         EXPECT_EQ(shell.calls, c.expected) << "shell result " << c.result;
@@ -160,7 +152,6 @@ TEST(Launch, ReportsOnlyAMissingFileOrPath) {
 
 TEST(Launch, RepeatedLaunchesEachReachTheShell) {
     RecordingShell shell;
-    ScopedShellOperations installed(shell);
     appProperties profile = shippedProfile();
     runLaunchAction(singlePlayAction, profile);
     runLaunchAction(singlePlayAction, profile);
