@@ -58,9 +58,9 @@ struct LauncherBox {
 };
 
 struct LauncherOptions {
-    std::string program;             // the launcher to start; empty for launcherPath()
-    std::optional<WORD> showCommand; // passed with STARTF_USESHOWWINDOW
-    bool mainWindowVisible = true;   // wait for it to be shown (not for a minimised start)
+    std::string program = {};             // the launcher to start; empty for launcherPath()
+    std::optional<WORD> showCommand = {}; // passed with STARTF_USESHOWWINDOW
+    bool mainWindowVisible = true;        // wait for it to be shown (not for a minimised start)
 };
 
 class LauncherProcess {
@@ -89,10 +89,8 @@ public:
     std::string pressKeyIn(HWND window, WORD key) { return sendKeys(tap(key), window); }
     std::string pressAltKey(WORD key) { return sendKeys(tapWith(VK_MENU, key)); }
     std::string clickButton(const std::string& caption, int clicks = 1);
-    std::string clickAt(POINT client) { return clickIn(main_, client); }
+    std::string clickAt(POINT client, int clicks = 1) { return clickIn(main_, client, clicks); }
     std::string clickIn(HWND window, POINT client, int clicks = 1);
-    std::string doubleClickAt(POINT client) { return clickIn(main_, client, 2); }
-    std::string doubleClickButton(const std::string& caption) { return clickButton(caption, 2); }
 
     // The launcher thread's focus window: a button's caption, "(main window)", "(none)", or
     // its class and text.
