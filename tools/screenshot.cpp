@@ -11,16 +11,10 @@ namespace {
 
 // A visible top-level window of the process, of this class; null after 10 s.
 HWND waitForWindow(DWORD process, const std::string& className) {
-    HWND found = nullptr;
-    waitUntil(
-        [&] {
-            for (HWND window : processWindows(process))
-                if (!found && IsWindowVisible(window) && windowClass(window) == className)
-                    found = window;
-            return found != nullptr;
-        },
-        std::chrono::seconds(10));
-    return found;
+    auto shown = [&](HWND window) {
+        return IsWindowVisible(window) && windowClass(window) == className;
+    };
+    return firstWindowOf(process, shown, std::chrono::seconds(10));
 }
 
 // Waits until the window has painted itself (no update region is left), then until Wine has

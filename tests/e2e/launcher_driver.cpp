@@ -14,22 +14,6 @@ static std::string pointText(POINT point) {
     return "(" + std::to_string(point.x) + "," + std::to_string(point.y) + ")";
 }
 
-// The first of one process's top-level windows, in z-order, that passes `accept`.
-static HWND firstWindowOf(DWORD processId, const std::function<bool(HWND)>& accept) {
-    for (HWND window : processWindows(processId))
-        if (accept(window))
-            return window;
-    return nullptr;
-}
-
-// The first, once there is one; null on time-out.
-static HWND waitForFirstWindowOf(DWORD processId, const std::function<bool(HWND)>& accept,
-                                 std::chrono::milliseconds timeout) {
-    HWND found = nullptr;
-    waitUntil([&] { return (found = firstWindowOf(processId, accept)) != nullptr; }, timeout);
-    return found;
-}
-
 static bool isVisibleBox(HWND window) {
     return IsWindowVisible(window) && windowClass(window) == "#32770";
 }
@@ -256,7 +240,7 @@ std::string LauncherProcess::waitForFocus(const std::string& expected) {
 LauncherBox LauncherProcess::waitForMessageBox(const std::string& caption,
                                                std::chrono::milliseconds timeout) const {
     LauncherBox box;
-    box.window = waitForFirstWindowOf(
+    box.window = firstWindowOf(
         processId(),
         [&](HWND window) { return isVisibleBox(window) && windowText(window) == caption; },
         timeout);
@@ -271,7 +255,7 @@ HWND LauncherProcess::waitForWindow(const std::string& className) const {
     auto shown = [&](HWND window) {
         return IsWindowVisible(window) && windowClass(window) == className;
     };
-    return waitForFirstWindowOf(processId(), shown, std::chrono::seconds(20));
+    return firstWindowOf(processId(), shown, std::chrono::seconds(20));
 }
 
 bool LauncherProcess::waitUntilVisible(HWND window) const {

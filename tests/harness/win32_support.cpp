@@ -65,6 +65,15 @@ std::vector<std::string> folderEntries(const std::string& folder) {
     return names;
 }
 
+// A path in the temporary folder that no test process has used: the stem, this process's id and
+// a count.
+static std::string unusedTempPath(const std::string& stem) {
+    char temp[MAX_PATH] = "";
+    GetTempPathA(MAX_PATH, temp);
+    static int count = 0;
+    return temp + stem + std::to_string(GetCurrentProcessId()) + "-" + std::to_string(++count);
+}
+
 // Removes a file, or a folder with everything in it; works past MAX_PATH.
 static void removeTree(const std::string& path) {
     if (!isFolder(path)) {
@@ -77,11 +86,7 @@ static void removeTree(const std::string& path) {
 }
 
 PackageFolder::PackageFolder(const std::string& leaf, size_t length) {
-    char temp[MAX_PATH];
-    GetTempPathA(MAX_PATH, temp);
-    static int counter = 0;
-    path_ = std::string(temp) + "morva-" + std::to_string(GetCurrentProcessId()) + "-" +
-            std::to_string(++counter);
+    path_ = unusedTempPath("morva-");
     CreateDirectoryA(path_.c_str(), nullptr);
     path_ += "\\" + leaf;
     // Digits count the characters, so a path in a failure message can be measured by eye.
@@ -175,11 +180,7 @@ std::string StartedProcess::start(const std::string& program, const std::string&
         startup.wShowWindow = *showCommand;
     }
     // Inherited: where a checked program writes its fault.
-    char temp[MAX_PATH];
-    GetTempPathA(MAX_PATH, temp);
-    static int started = 0;
-    faultLog_ = std::string(temp) + "morva-faults-" + std::to_string(GetCurrentProcessId()) + "-" +
-                std::to_string(++started) + ".log";
+    faultLog_ = unusedTempPath("morva-faults-") + ".log";
     SetEnvironmentVariableW(L"MORVA_FAULT_LOG", wide(faultLog_).c_str());
     PROCESS_INFORMATION info{};
     // Suspended until it is in the job, so that nothing it starts escapes it.
@@ -259,6 +260,19 @@ std::vector<HWND> processWindows(DWORD process) {
         GetWindowThreadProcessId(window, &owner);
         return owner != process;
     });
+    return found;
+}
+
+HWND firstWindowOf(DWORD process, const std::function<bool(HWND)>& accept,
+                   std::chrono::milliseconds timeout) {
+    HWND found = nullptr;
+    auto look = [&] {
+        for (HWND window : processWindows(process))
+            if (accept(window))
+                return (found = window) != nullptr;
+        return false;
+    };
+    waitUntil(look, timeout);
     return found;
 }
 

@@ -94,6 +94,10 @@ std::vector<HWND> threadWindows(DWORD thread);
 std::vector<HWND> childWindows(HWND parent);
 std::vector<HWND> topLevelWindows();
 std::vector<HWND> processWindows(DWORD process);
+// The first of a process's top-level windows, in z-order, that passes `accept`, once there is
+// one; null when there is none by `timeout` (none: one look).
+HWND firstWindowOf(DWORD process, const std::function<bool(HWND)>& accept,
+                   std::chrono::milliseconds timeout = {});
 
 inline POINT centreOf(const RECT& r) {
     return {(r.left + r.right) / 2, (r.top + r.bottom) / 2};
