@@ -470,29 +470,28 @@ std::vector<Read> readTree(IAccessible* root) {
 ReadLink readLink(const std::string& file) {
     initializeComOnThisThread();
     ReadLink read;
-    IShellLinkW* link = nullptr;
+    void* object = nullptr;
     if (FAILED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW,
-                                reinterpret_cast<void**>(&link))))
+                                &object)))
         return read;
-    IPersistFile* persistFile = nullptr;
-    if (SUCCEEDED(link->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&persistFile)))) {
-        read.loaded = SUCCEEDED(persistFile->Load(wide(file).c_str(), STGM_READ));
-        wchar_t buffer[MAX_PATH] = L"garbage";
-        auto text = [&](HRESULT result) {
-            std::string got = SUCCEEDED(result) ? utf8(buffer) : "(failed)";
-            wcscpy(buffer, L"garbage"); // for the next call, so one that writes nothing shows
-            return got;
-        };
-        read.path = text(link->GetPath(buffer, MAX_PATH, nullptr, SLGP_RAWPATH));
-        read.workingDirectory = text(link->GetWorkingDirectory(buffer, MAX_PATH));
-        read.description = text(link->GetDescription(buffer, MAX_PATH));
-        read.arguments = text(link->GetArguments(buffer, MAX_PATH));
-        int index = -1;
-        read.iconLocation = text(link->GetIconLocation(buffer, MAX_PATH, &index));
-        link->GetHotkey(&read.hotkey);
-        persistFile->Release();
-    }
-    link->Release();
+    UniqueCom<IShellLinkW> link(static_cast<IShellLinkW*>(object));
+    if (FAILED(link->QueryInterface(IID_IPersistFile, &object)))
+        return read;
+    UniqueCom<IPersistFile> persistFile(static_cast<IPersistFile*>(object));
+    read.loaded = SUCCEEDED(persistFile->Load(wide(file).c_str(), STGM_READ));
+    wchar_t buffer[MAX_PATH] = L"garbage";
+    auto text = [&](HRESULT result) {
+        std::string got = SUCCEEDED(result) ? utf8(buffer) : "(failed)";
+        wcscpy(buffer, L"garbage"); // for the next call, so one that writes nothing shows
+        return got;
+    };
+    read.path = text(link->GetPath(buffer, MAX_PATH, nullptr, SLGP_RAWPATH));
+    read.workingDirectory = text(link->GetWorkingDirectory(buffer, MAX_PATH));
+    read.description = text(link->GetDescription(buffer, MAX_PATH));
+    read.arguments = text(link->GetArguments(buffer, MAX_PATH));
+    int index = -1;
+    read.iconLocation = text(link->GetIconLocation(buffer, MAX_PATH, &index));
+    link->GetHotkey(&read.hotkey);
     return read;
 }
 

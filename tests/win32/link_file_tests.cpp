@@ -16,6 +16,11 @@ class LinkFile : public ::testing::Test {
 protected:
     void SetUp() override { package_.addFile("MorvaLauncher.exe", "stand-in"); }
     std::string directory() const { return package_.path() + "\\"; }
+    // The package's link written into `folder`; false when it was not.
+    bool createLink(const std::string& folder) {
+        return msLink().CreateShortcut(directory(), "MorvaLauncher.exe", folder,
+                                       "The Realm of Morva");
+    }
 
     Win32ShellOperations backend_;
     ScopedShellOperations installed_{backend_};
@@ -30,10 +35,7 @@ TEST_F(LinkFile, IsWrittenWithExactlyItsThreePropertiesAndReadsBack) {
     for (const std::string& folder : {package_.path(), desktop}) {
         std::string linkPath = folder + "\\The Realm of Morva.lnk";
         DeleteFileA(linkPath.c_str());
-        msLink link;
-        EXPECT_TRUE(
-            link.CreateShortcut(directory(), "MorvaLauncher.exe", folder, "The Realm of Morva"))
-            << folder;
+        EXPECT_TRUE(createLink(folder)) << folder;
         ReadLink read = readLink(linkPath);
         EXPECT_TRUE(read.loaded) << linkPath;
         EXPECT_EQ(read.path, directory() + "MorvaLauncher.exe");
@@ -50,11 +52,8 @@ TEST_F(LinkFile, IsWrittenWithExactlyItsThreePropertiesAndReadsBack) {
 TEST_F(LinkFile, SaveOntoAFolderOfTheSameNameFails) {
     CreateDirectoryA(package_.file("The Realm of Morva.lnk").c_str(), nullptr);
     bool created = true;
-    SeenBox box = watchMessageBox(GetCurrentThreadId(), "Error", [&] {
-        msLink link;
-        created = link.CreateShortcut(directory(), "MorvaLauncher.exe", package_.path(),
-                                      "The Realm of Morva");
-    });
+    SeenBox box = watchMessageBox(GetCurrentThreadId(), "Error",
+                                  [&] { created = createLink(package_.path()); });
     EXPECT_FALSE(created);
     ASSERT_TRUE(box.found);
     EXPECT_EQ(box.text, "IPersistFile->Save() Error");
@@ -69,11 +68,8 @@ TEST_F(LinkFile, TooLongALinkPathIsAFailedSaveAndWritesNothing) {
         CreateDirectoryA(folder.c_str(), nullptr);
     }
     bool created = true;
-    SeenBox box = watchMessageBox(GetCurrentThreadId(), "Error", [&] {
-        msLink link;
-        created = link.CreateShortcut(directory(), "MorvaLauncher.exe", folder,
-                                      "The Realm of Morva");
-    });
+    SeenBox box =
+        watchMessageBox(GetCurrentThreadId(), "Error", [&] { created = createLink(folder); });
     EXPECT_FALSE(created);
     EXPECT_EQ(box.text, "IPersistFile->Save() Error");
     EXPECT_EQ(backend_.widePath(folder + "\\The Realm of Morva.lnk"), std::nullopt);
