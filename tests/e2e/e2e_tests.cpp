@@ -583,14 +583,9 @@ void expectBox(Scene& scene, const ExpectedBox& expected) {
         return;
     SCOPED_TRACE("the " + expected.caption + " box");
     EXPECT_EQ(box.seen.text, expected.text);
-    if (expected.applicationOwned) {
-        EXPECT_EQ(box.seen.owner, launcher.appWindow())
-            << "owned by " << launcher.describe(box.seen.owner);
-        EXPECT_FALSE(box.mainEnabled) << "the main window was enabled under the box";
-    } else {
-        EXPECT_EQ(box.seen.owner, nullptr) << "owned by " << launcher.describe(box.seen.owner);
-        EXPECT_TRUE(box.mainEnabled) << "the main window was disabled under the box";
-    }
+    HWND owner = expected.applicationOwned ? launcher.appWindow() : nullptr;
+    EXPECT_EQ(box.seen.owner, owner) << "owned by " << launcher.describe(box.seen.owner);
+    EXPECT_EQ(box.mainEnabled, !expected.applicationOwned) << "the main window enabled under it";
     EXPECT_EQ(launcher.dismiss(box.window), "");
     launcher.waitIdle();
 }
@@ -785,30 +780,20 @@ INSTANTIATE_TEST_SUITE_P(Packages, FolderShapes, ::testing::ValuesIn(folderShape
 
 TEST(LauncherEnds, EveryWayOfClosingEndsWithExitCodeZero) {
     REQUIRE_DISPOSABLE_MACHINE();
-    struct Ending {
-        const char* name;
-        std::function<std::string(LauncherProcess&)> close;
-    } endings[] = {
-        {"click on Exit", [](LauncherProcess& l) { return l.clickButton("E&xit"); }},
-        {"key X", [](LauncherProcess& l) { return l.pressKey('X'); }},
-        {"Alt+X", [](LauncherProcess& l) { return l.pressAltKey('X'); }},
-        {"WM_CLOSE to the main window",
-         [](LauncherProcess& l) {
-             l.postToMain(WM_CLOSE);
-             return std::string();
-         }},
+    const Action endings[] = {
+        click("E&xit"),
+        key('X'),
+        altKey('X'),
+        {"WM_CLOSE to the main window", [](LauncherProcess& l) { return l.postToMain(WM_CLOSE); }},
         {"SC_CLOSE to the application window",
-         [](LauncherProcess& l) {
-             l.postToApp(WM_SYSCOMMAND, SC_CLOSE);
-             return std::string();
-         }},
+         [](LauncherProcess& l) { return l.postToApp(WM_SYSCOMMAND, SC_CLOSE); }},
     };
     Package package(folderShapes[0]);
-    for (const Ending& ending : endings) {
+    for (const Action& ending : endings) {
         SCOPED_TRACE(ending.name);
         LauncherProcess launcher(package.directory());
         ASSERT_EQ(launcher.startError(), "");
-        EXPECT_EQ(ending.close(launcher), "");
+        EXPECT_EQ(ending.perform(launcher), "");
         EXPECT_EQ(launcher.waitForExit().value_or(0xDEADBEEF), 0u);
         EXPECT_EQ(joined(folderEntries(package.directory())),
                   joined(package.expectedEntries(false)));
@@ -855,7 +840,7 @@ TEST(LauncherWindows, MainWindowOwnedByTheApplicationWindowWithItsButtonsAndMenu
         EXPECT_NE(GetMenu(main), nullptr) << "no menu bar";
         EXPECT_EQ(launcher.focused(), "(main window)") << "no button has the focus at start";
 
-        launcher.postToMain(WM_CLOSE);
+        EXPECT_EQ(launcher.postToMain(WM_CLOSE), "");
         EXPECT_EQ(launcher.waitForExit().value_or(0xDEADBEEF), 0u);
     }
     EXPECT_EQ(joined(folderEntries(package.directory())), joined(package.expectedEntries(false)));
@@ -895,7 +880,7 @@ TEST(LauncherWindows, StartUpShowCommandsAndTheFirstActivation) {
         EXPECT_EQ(IsWindowVisible(main) != FALSE, !start.minimised) << "the main window shown";
         if (start.minimised) {
             // The taskbar button's Restore.
-            launcher.postToApp(WM_SYSCOMMAND, SC_RESTORE);
+            EXPECT_EQ(launcher.postToApp(WM_SYSCOMMAND, SC_RESTORE), "");
             EXPECT_TRUE(launcher.waitUntilVisible(main)) << "the first restore left it hidden";
             EXPECT_FALSE(IsIconic(app)) << "the application still minimised";
         }
@@ -910,11 +895,11 @@ TEST(LauncherWindows, StartUpShowCommandsAndTheFirstActivation) {
         EXPECT_EQ(launcher.waitForFocus("(main window)"), "(main window)")
             << "no button has the focus after the first activation";
 
-        launcher.postToMain(WM_SYSCOMMAND, SC_MINIMIZE);
+        EXPECT_EQ(launcher.postToMain(WM_SYSCOMMAND, SC_MINIMIZE), "");
         EXPECT_TRUE(launcher.waitUntilHidden(main)) << "minimising left the main window up";
         launcher.waitIdle();
         EXPECT_TRUE(IsIconic(app)) << "the application not minimised";
-        launcher.postToApp(WM_SYSCOMMAND, SC_RESTORE);
+        EXPECT_EQ(launcher.postToApp(WM_SYSCOMMAND, SC_RESTORE), "");
         EXPECT_TRUE(launcher.waitUntilVisible(main)) << "the restore left it hidden";
         EXPECT_EQ(launcher.waitForFocus("&Single Play"), "&Single Play")
             << "a later activation focuses Single Play";
@@ -926,7 +911,7 @@ TEST(LauncherWindows, StartUpShowCommandsAndTheFirstActivation) {
             << "the File Error box is not a normal window";
         EXPECT_EQ(launcher.dismiss(box.window), "");
 
-        launcher.postToMain(WM_CLOSE);
+        EXPECT_EQ(launcher.postToMain(WM_CLOSE), "");
         EXPECT_EQ(launcher.waitForExit().value_or(0xDEADBEEF), 0u);
     }
     EXPECT_EQ(joined(folderEntries(package.directory())), joined(package.expectedEntries(false)));

@@ -157,6 +157,13 @@ std::string LauncherProcess::bringToFront(HWND window) {
     return {};
 }
 
+std::string LauncherProcess::post(HWND window, UINT message, WPARAM wParam) {
+    if (PostMessageA(window, message, wParam, 0))
+        return {};
+    return "PostMessage of " + hex(message) + " failed with error " +
+           std::to_string(GetLastError());
+}
+
 std::string LauncherProcess::sendKeys(const Keys& keys, HWND window) {
     if (std::string problem = bringToFront(window); !problem.empty())
         return problem;

@@ -118,12 +118,9 @@ public:
     std::string windowsReport() const;
     bool mainWindowEnabled() const { return IsWindowEnabled(main_) != FALSE; }
 
-    void postToMain(UINT message, WPARAM wParam = 0, LPARAM lParam = 0) const {
-        PostMessageA(main_, message, wParam, lParam);
-    }
-    void postToApp(UINT message, WPARAM wParam = 0, LPARAM lParam = 0) const {
-        PostMessageA(app_, message, wParam, lParam);
-    }
+    // A message posted to the main window or the application's.
+    std::string postToMain(UINT message, WPARAM w = 0) const { return post(main_, message, w); }
+    std::string postToApp(UINT message, WPARAM w = 0) const { return post(app_, message, w); }
     // The exit code, or nothing while it still runs after `timeout`.
     std::optional<DWORD> waitForExit(std::chrono::milliseconds timeout = std::chrono::seconds(20)) {
         return process_.waitForExit(timeout);
@@ -131,6 +128,7 @@ public:
     bool running() const { return process_.running(); }
 
 private:
+    static std::string post(HWND window, UINT message, WPARAM wParam);
     std::string sendKeys(const Keys& keys, HWND window = nullptr);
     std::string clickScreen(POINT screen, int clicks, HWND window = nullptr);
 
