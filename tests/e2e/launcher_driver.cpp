@@ -14,10 +14,6 @@ static std::string pointText(POINT point) {
     return "(" + std::to_string(point.x) + "," + std::to_string(point.y) + ")";
 }
 
-static bool isVisibleBox(HWND window) {
-    return IsWindowVisible(window) && windowClass(window) == "#32770";
-}
-
 std::string launcherPath() { return testBinaryDirectory() + "MorvaLauncher.exe"; }
 
 std::string baseDirOf(const std::string& directory) {
@@ -248,9 +244,7 @@ LauncherBox LauncherProcess::waitForMessageBox(const std::string& caption,
                                                std::chrono::milliseconds timeout) const {
     LauncherBox box;
     box.window = firstWindowOf(
-        processId(),
-        [&](HWND window) { return isVisibleBox(window) && windowText(window) == caption; },
-        timeout);
+        processId(), [&](HWND window) { return isMessageBox(window, caption); }, timeout);
     if (box.window) {
         box.seen = readMessageBox(box.window);
         box.mainEnabled = mainWindowEnabled();
@@ -284,7 +278,7 @@ std::string LauncherProcess::dismiss(HWND box) const {
 std::vector<std::string> LauncherProcess::openBoxes() const {
     std::vector<std::string> captions;
     for (HWND window : processWindows(processId()))
-        if (isVisibleBox(window))
+        if (isMessageBox(window))
             captions.push_back(windowText(window));
     return captions;
 }

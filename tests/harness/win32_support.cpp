@@ -276,6 +276,11 @@ HWND firstWindowOf(DWORD process, const std::function<bool(HWND)>& accept,
     return found;
 }
 
+bool isMessageBox(HWND window, const std::string& caption) {
+    return IsWindowVisible(window) && windowClass(window) == "#32770" &&
+           (caption.empty() || windowText(window) == caption);
+}
+
 SeenBox readMessageBox(HWND box) {
     SeenBox seen;
     seen.found = true;
@@ -302,8 +307,7 @@ SeenBox watchMessageBox(DWORD threadId, const std::string& caption,
         waitUntil(
             [&] {
                 for (HWND window : threadWindows(threadId))
-                    if (!found && IsWindowVisible(window) && windowClass(window) == "#32770" &&
-                        (caption.empty() || windowText(window) == caption))
+                    if (!found && isMessageBox(window, caption))
                         found = window;
                 return found != nullptr || stop;
             },

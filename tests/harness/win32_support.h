@@ -130,6 +130,10 @@ private:
     std::string path_;
 };
 
+// Whether a window is a message box on screen (visible, of the dialog class #32770), with this
+// caption (empty: any).
+bool isMessageBox(HWND window, const std::string& caption = {});
+
 // A message box as another thread saw it.
 struct SeenBox {
     bool found = false;
