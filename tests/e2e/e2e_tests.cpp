@@ -817,7 +817,7 @@ TEST(LauncherWindows, MainWindowOwnedByTheApplicationWindowWithItsButtonsAndMenu
         HWND app = launcher.appWindow();
         ASSERT_NE(app, nullptr) << "no TApplication window";
         EXPECT_EQ(windowText(app), "The Realm of Morva");
-        RECT appRect{-1, -1, -1, -1};
+        RECT appRect{0, 0, -1, -1}; // sentinel: not zero-sized
         GetWindowRect(app, &appRect);
         EXPECT_EQ(appRect.right - appRect.left, 0) << "application window's width";
         EXPECT_EQ(appRect.bottom - appRect.top, 0) << "application window's height";

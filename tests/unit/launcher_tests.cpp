@@ -100,8 +100,7 @@ TEST(LaunchActions, HandTheShellExactlyTheirFileAndParameters) {
     };
     for (const Case& c : cases) {
         RecordingShell shell;
-        appProperties profile = shippedProfile();
-        runLaunchAction(c.action, profile);
+        runLaunchAction(c.action, shippedProfile());
         EXPECT_EQ(shell.calls, Calls{c.expected}) << c.name;
     }
 }
@@ -118,8 +117,7 @@ TEST(LaunchActions, TakeTheReadmeNameFromTheProfileButNotTheOtherDocuments) {
 TEST(LaunchActions, NameTheBareFileWhenTheDirectoryWasUnreadable) {
     RecordingShell shell;
     shell.currentDirectoryResult = std::nullopt;
-    appProperties profile = shippedProfile();
-    runLaunchAction(singlePlayAction, profile);
+    runLaunchAction(singlePlayAction, shippedProfile());
     EXPECT_EQ(shell.calls,
               Calls{shellExecuteCall("duke3d.exe", "/xmorva.con /gmorva.grp /dmorva.dmo")});
 }
