@@ -1,60 +1,45 @@
 // Starts the launcher from the current directory under Wine (or Windows), photographs its main
-// window, opens the About dialog with Alt+A and photographs that too, then closes it.
+// window, opens the About dialog with Alt+A and photographs that too, then closes it; on the
+// tests' harness: its process starter, window finder, keys and wait.
 //   screenshot.exe LAUNCHER.exe OUTPUT_PREFIX   writes PREFIX-main.bmp and PREFIX-about.bmp
-#include <windows.h>
+#include "win32_support.h"
 
 #include <cstdio>
 #include <string>
 
 namespace {
 
-struct Search {
-    DWORD process;
-    const char* className;
-    HWND found;
-};
-
-HWND findWindow(DWORD process, const char* className) {
-    Search search{process, className, nullptr};
-    EnumWindows(
-        [](HWND window, LPARAM context) -> BOOL {
-            auto* search = reinterpret_cast<Search*>(context);
-            DWORD owner = 0;
-            GetWindowThreadProcessId(window, &owner);
-            char name[64] = "";
-            GetClassNameA(window, name, sizeof name);
-            if (owner == search->process && IsWindowVisible(window) &&
-                std::string(name) == search->className) {
-                search->found = window;
-                return FALSE;
-            }
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&search));
-    return search.found;
+// A visible top-level window of the process, of this class; null after 10 s.
+HWND waitForWindow(DWORD process, const std::string& className) {
+    auto shown = [&](HWND window) {
+        return IsWindowVisible(window) && windowClass(window) == className;
+    };
+    return firstWindowOf(process, shown, std::chrono::seconds(10));
 }
 
-HWND waitForWindow(DWORD process, const char* className) {
-    for (int i = 0; i < 200; ++i) {
-        if (HWND window = findWindow(process, className))
-            return window;
-        Sleep(50);
-    }
-    return nullptr;
+// Waits until the window has painted itself (no update region is left), then until Wine has
+// shown it: Wine hands a window's drawing to the X server on its own time, and no call tells
+// another process when the screen has it.
+void waitForPainting(HWND window) {
+    RECT update{};
+    waitUntil([&] { return !GetUpdateRect(window, &update, FALSE); });
+    Sleep(700);
 }
 
 // Copies the window's rectangle from the screen into a 24-bit BMP file.
 bool capture(HWND window, const std::string& path) {
-    RECT r;
+    RECT r{};
     GetWindowRect(window, &r);
     int width = r.right - r.left, height = r.bottom - r.top;
-    HDC screen = GetDC(nullptr);
-    HDC memory = CreateCompatibleDC(screen);
+    ScopedGetDC screen(nullptr);
+    ScopedMemoryDC memory(screen);
     BITMAPINFO info{};
     info.bmiHeader = {sizeof(BITMAPINFOHEADER), width, height, 1, 24, BI_RGB, 0, 0, 0, 0, 0};
     void* bits = nullptr;
-    HBITMAP bitmap = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-    HGDIOBJ previous = SelectObject(memory, bitmap);
+    UniqueBitmap bitmap(CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+    if (!bitmap)
+        return false;
+    ScopedSelectObject selected(memory, bitmap.get());
     BitBlt(memory, 0, 0, width, height, screen, r.left, r.top, SRCCOPY);
     GdiFlush();
     DWORD rowBytes = ((width * 3 + 3) / 4) * 4;
@@ -70,22 +55,7 @@ bool capture(HWND window, const std::string& path) {
                   std::fwrite(bits, imageBytes, 1, out) == 1;
         std::fclose(out);
     }
-    SelectObject(memory, previous);
-    DeleteObject(bitmap);
-    DeleteDC(memory);
-    ReleaseDC(nullptr, screen);
     return written;
-}
-
-void pressAltWith(WORD key) {
-    INPUT inputs[4]{};
-    WORD keys[4] = {VK_MENU, key, key, VK_MENU};
-    for (int i = 0; i < 4; ++i) {
-        inputs[i].type = INPUT_KEYBOARD;
-        inputs[i].ki.wVk = keys[i];
-        inputs[i].ki.dwFlags = i < 2 ? 0 : KEYEVENTF_KEYUP;
-    }
-    SendInput(4, inputs, sizeof(INPUT));
 }
 
 } // namespace
@@ -96,36 +66,34 @@ int main(int argc, char** argv) {
         return 2;
     }
     std::string prefix = argv[2];
-    STARTUPINFOA startup{};
-    startup.cb = sizeof startup;
-    PROCESS_INFORMATION process{};
-    std::string commandLine = std::string("\"") + argv[1] + "\"";
-    if (!CreateProcessA(argv[1], commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                        &startup, &process)) {
-        std::fprintf(stderr, "cannot start %s\n", argv[1]);
+    char directory[MAX_PATH] = "";
+    GetCurrentDirectoryA(MAX_PATH, directory);
+    // Its job ends the launcher, should it still run when this program ends.
+    StartedProcess launcher;
+    if (std::string problem = launcher.start(argv[1], directory); !problem.empty()) {
+        std::fprintf(stderr, "cannot start %s: %s\n", argv[1], problem.c_str());
         return 1;
     }
-    WaitForInputIdle(process.hProcess, 10000);
-    int status = 1;
-    if (HWND main = waitForWindow(process.dwProcessId, "TfrmMain")) {
-        SetForegroundWindow(main);
-        Sleep(700);
-        bool ok = capture(main, prefix + "-main.bmp");
-        pressAltWith('A');
-        if (HWND about = waitForWindow(process.dwProcessId, "TfrmAbout")) {
-            Sleep(700);
-            ok = capture(about, prefix + "-about.bmp") && ok;
-            PostMessageA(about, WM_CLOSE, 0, 0);
-            Sleep(300);
-        } else {
-            ok = false;
-        }
-        PostMessageA(main, WM_CLOSE, 0, 0);
-        status = ok ? 0 : 1;
+    WaitForInputIdle(launcher.handle(), 10000);
+    HWND main = waitForWindow(launcher.id(), "TfrmMain");
+    if (!main) {
+        std::fprintf(stderr, "no main window\n");
+        return 1;
     }
-    if (WaitForSingleObject(process.hProcess, 5000) != WAIT_OBJECT_0)
-        TerminateProcess(process.hProcess, 1);
-    CloseHandle(process.hThread);
-    CloseHandle(process.hProcess);
-    return status;
+    SetForegroundWindow(main);
+    waitUntil([&] { return GetForegroundWindow() == main; });
+    waitForPainting(main);
+    bool ok = capture(main, prefix + "-main.bmp");
+    sendKeys(tapWith(VK_MENU, 'A'));
+    if (HWND about = waitForWindow(launcher.id(), "TfrmAbout")) {
+        waitForPainting(about);
+        ok = capture(about, prefix + "-about.bmp") && ok;
+        PostMessageA(about, WM_CLOSE, 0, 0);
+        waitUntil([&] { return !IsWindowVisible(about); });
+    } else {
+        ok = false;
+    }
+    PostMessageA(main, WM_CLOSE, 0, 0);
+    launcher.waitForExit(std::chrono::seconds(5));
+    return ok ? 0 : 1;
 }

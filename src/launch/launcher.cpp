@@ -31,6 +31,15 @@ appProperties::appProperties() {
     BaseDir = baseDirFor(shellOperations().currentDirectory().value_or(std::string()));
 }
 
+appProperties shippedProfile() {
+    appProperties profile;
+    profile.SetShortcutName("The Realm of Morva");
+    profile.SetGameExe(std::string(gameExeName));
+    profile.SetSetupExe("setup.exe");
+    profile.SetReadmeFile("Morva.txt");
+    return profile;
+}
+
 void msShell::Launch(const std::string& file, const std::string& parameters) {
     std::intptr_t result = shellOperations().shellExecute(file, parameters);
     // Only a missing file is the player's to fix; other failures (no viewer registered,

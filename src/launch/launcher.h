@@ -6,7 +6,7 @@
 #include <string>
 #include <string_view>
 
-// The engine's file name: the main window gives it to the profile, and start-up looks for it.
+// The engine's file name: the shipped profile names it, and start-up looks for it.
 inline constexpr std::string_view gameExeName = "duke3d.exe";
 
 // Started where no game is (a Start-menu search starts programs in System32), the launcher
@@ -16,7 +16,7 @@ inline constexpr std::string_view gameExeName = "duke3d.exe";
 void enterThePackageFolder(const std::optional<std::string>& executablePath);
 
 // The package's profile. The base directory is the current directory at construction, read
-// once; the names are set by the main window.
+// once; the main window takes its names from shippedProfile().
 class appProperties {
 public:
     appProperties();
@@ -40,6 +40,10 @@ private:
     std::string SetupExe;
     std::string ReadmeFile;
 };
+
+// The main window's profile: the package's names as the program ships them (the link's, the
+// engine's, its setup program's and the readme's), on the base directory read now.
+appProperties shippedProfile();
 
 // The base directory for a current directory: a drive root ("C:\") as it is, any longer path
 // with a backslash appended, and empty when the directory could not be read.

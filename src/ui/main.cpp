@@ -7,12 +7,7 @@
 
 TfrmMain* frmMain = nullptr;
 
-TfrmMain::TfrmMain() {
-    Properties.SetShortcutName("The Realm of Morva");
-    Properties.SetGameExe(std::string(gameExeName));
-    Properties.SetSetupExe("setup.exe");
-    Properties.SetReadmeFile("Morva.txt");
-}
+TfrmMain::TfrmMain() : Properties(shippedProfile()) {}
 
 void TfrmMain::btnSinglePlayClick() { runLaunchAction(singlePlayAction, Properties); }
 

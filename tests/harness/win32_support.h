@@ -3,13 +3,14 @@
 // read back, the prefix's desktop folder and a drive letter of its own.
 #pragma once
 
+#include "owners.h"
+
 #include <windows.h>
 
 #include <oleacc.h>
 
 #include <chrono>
 #include <functional>
-#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -88,10 +89,15 @@ private:
 };
 
 // The windows the system lists, in z-order: a thread's top-level ones, a window's children (and
-// theirs), every top-level one.
+// theirs), every top-level one, a process's top-level ones.
 std::vector<HWND> threadWindows(DWORD thread);
 std::vector<HWND> childWindows(HWND parent);
 std::vector<HWND> topLevelWindows();
+std::vector<HWND> processWindows(DWORD process);
+// The first of a process's top-level windows, in z-order, that passes `accept`, once there is
+// one; null when there is none by `timeout` (none: one look).
+HWND firstWindowOf(DWORD process, const std::function<bool(HWND)>& accept,
+                   std::chrono::milliseconds timeout = {});
 
 inline POINT centreOf(const RECT& r) {
     return {(r.left + r.right) / 2, (r.top + r.bottom) / 2};
@@ -123,6 +129,10 @@ public:
 private:
     std::string path_;
 };
+
+// Whether a window is a message box on screen (visible, of the dialog class #32770), with this
+// caption (empty: any).
+bool isMessageBox(HWND window, const std::string& caption = {});
 
 // A message box as another thread saw it.
 struct SeenBox {
@@ -186,12 +196,9 @@ struct Read {
     std::string name = "garbage", action = "garbage";
     RECT location{-1, -1, -1, -1};
 };
-struct ReleaseAccessible {
-    void operator()(IAccessible* object) const { object->Release(); }
-};
-using AccessibleObject = std::unique_ptr<IAccessible, ReleaseAccessible>;
+using AccessibleObject = UniqueCom<IAccessible>;
 VARIANT childId(long id);
-// A window's client object, or nothing; in an apartment of this thread's own.
+// A window's client object, or nothing; COM started on this thread as the program starts it.
 AccessibleObject clientObject(HWND window);
 Read readChild(IAccessible* parent, const VARIANT& id);
 // Every child, in the order the object gives them.
@@ -203,11 +210,10 @@ struct ReadLink {
     bool loaded = false;
     std::string path = "garbage", workingDirectory = "garbage", description = "garbage",
                 arguments = "garbage", iconLocation = "garbage";
-    int iconIndex = -1;
     WORD hotkey = 0xbeef;
 };
 
-// Needs COM initialised on the calling thread.
+// COM started on this thread as the program starts it.
 ReadLink readLink(const std::string& file);
 
 // The test prefix's desktop folder (CSIDL_DESKTOPDIRECTORY), emptied when taken and again at
@@ -221,7 +227,6 @@ public:
     DesktopFolder& operator=(const DesktopFolder&) = delete;
 
     const std::string& error() const { return error_; }
-    const std::string& path() const { return path_; } // no trailing backslash
     std::string file(const std::string& name) const { return path_ + "\\" + name; }
     std::vector<std::string> entries() const { return folderEntries(path_); }
     void clear() const;

@@ -1,6 +1,5 @@
 #include "launcher.h"
 #include "recording_shell.h"
-#include "shipped_profile.h"
 #include "shortcut.h"
 
 #include <gtest/gtest.h>
@@ -41,7 +40,6 @@ Calls pressDesktopIcon(const std::optional<std::string>& currentDirectory,
     RecordingShell shell;
     shell.currentDirectoryResult = currentDirectory;
     shell.specialFolderPathResult = desktop;
-    ScopedShellOperations installed(shell);
     runDesktopIconAction(shippedProfile(), executable);
     return shell.calls;
 }
@@ -79,7 +77,6 @@ TEST(DesktopIcon, EachOutcomeShowsItsBoxesReleasesInOrderAndClosesWithOneBox) {
     for (const Case& c : cases) {
         RecordingShell shell;
         c.arrange(shell);
-        ScopedShellOperations installed(shell);
         runDesktopIconAction(shippedProfile(), exePath);
         EXPECT_EQ(shell.calls, c.expected) << c.name;
     }
@@ -87,7 +84,6 @@ TEST(DesktopIcon, EachOutcomeShowsItsBoxesReleasesInOrderAndClosesWithOneBox) {
 
 TEST(DesktopIcon, PressedTwiceWritesTheSameLinkAndSucceedsTwice) {
     RecordingShell shell;
-    ScopedShellOperations installed(shell);
     appProperties profile = shippedProfile();
     runDesktopIconAction(profile, exePath);
     Calls first = shell.calls;

@@ -291,7 +291,6 @@ protected:
     }
 
     BoxShowingShell shell_;
-    ScopedShellOperations installed_{shell_};
     Application application_;
     TfrmMain* form_ = nullptr;
     DWORD thread_ = GetCurrentThreadId();

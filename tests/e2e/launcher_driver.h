@@ -58,9 +58,9 @@ struct LauncherBox {
 };
 
 struct LauncherOptions {
-    std::string program;             // the launcher to start; empty for launcherPath()
-    std::optional<WORD> showCommand; // passed with STARTF_USESHOWWINDOW
-    bool mainWindowVisible = true;   // wait for it to be shown (not for a minimised start)
+    std::string program = {};             // the launcher to start; empty for launcherPath()
+    std::optional<WORD> showCommand = {}; // passed with STARTF_USESHOWWINDOW
+    bool mainWindowVisible = true;        // wait for it to be shown (not for a minimised start)
 };
 
 class LauncherProcess {
@@ -89,10 +89,8 @@ public:
     std::string pressKeyIn(HWND window, WORD key) { return sendKeys(tap(key), window); }
     std::string pressAltKey(WORD key) { return sendKeys(tapWith(VK_MENU, key)); }
     std::string clickButton(const std::string& caption, int clicks = 1);
-    std::string clickAt(POINT client) { return clickIn(main_, client); }
+    std::string clickAt(POINT client, int clicks = 1) { return clickIn(main_, client, clicks); }
     std::string clickIn(HWND window, POINT client, int clicks = 1);
-    std::string doubleClickAt(POINT client) { return clickIn(main_, client, 2); }
-    std::string doubleClickButton(const std::string& caption) { return clickButton(caption, 2); }
 
     // The launcher thread's focus window: a button's caption, "(main window)", "(none)", or
     // its class and text.
@@ -120,12 +118,9 @@ public:
     std::string windowsReport() const;
     bool mainWindowEnabled() const { return IsWindowEnabled(main_) != FALSE; }
 
-    void postToMain(UINT message, WPARAM wParam = 0, LPARAM lParam = 0) const {
-        PostMessageA(main_, message, wParam, lParam);
-    }
-    void postToApp(UINT message, WPARAM wParam = 0, LPARAM lParam = 0) const {
-        PostMessageA(app_, message, wParam, lParam);
-    }
+    // A message posted to the main window or the application's.
+    std::string postToMain(UINT message, WPARAM w = 0) const { return post(main_, message, w); }
+    std::string postToApp(UINT message, WPARAM w = 0) const { return post(app_, message, w); }
     // The exit code, or nothing while it still runs after `timeout`.
     std::optional<DWORD> waitForExit(std::chrono::milliseconds timeout = std::chrono::seconds(20)) {
         return process_.waitForExit(timeout);
@@ -133,6 +128,7 @@ public:
     bool running() const { return process_.running(); }
 
 private:
+    static std::string post(HWND window, UINT message, WPARAM wParam);
     std::string sendKeys(const Keys& keys, HWND window = nullptr);
     std::string clickScreen(POINT screen, int clicks, HWND window = nullptr);
 

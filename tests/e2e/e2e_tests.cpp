@@ -280,59 +280,37 @@ private:
 
 // --- Actions --------------------------------------------------------------------------------
 
-enum class Trigger { click, doubleClick, key, altKey, clickArtwork, doubleClickArtwork };
-
+// How a row triggers its action: as a failure names it, done to the launcher, and whether it
+// is done with the keyboard.
 struct Action {
-    Trigger trigger;
-    std::string button; // the button's caption, for clicks
-    char key = 0;       // the letter, for keys
+    std::string name;
+    std::function<std::string(LauncherProcess&)> perform;
+    bool byKeyboard = false;
 };
 
-Action click(const std::string& caption) { return {Trigger::click, caption}; }
-Action doubleClick(const std::string& caption) { return {Trigger::doubleClick, caption}; }
-Action key(char letter) { return {Trigger::key, {}, letter}; }
-Action altKey(char letter) { return {Trigger::altKey, {}, letter}; }
-Action clickArtwork() { return {Trigger::clickArtwork, {}}; }
-Action doubleClickArtwork() { return {Trigger::doubleClickArtwork, {}}; }
-
-std::ostream& operator<<(std::ostream& out, const Action& action) {
-    switch (action.trigger) {
-    case Trigger::click:
-        return out << "click on \"" << action.button << "\"";
-    case Trigger::doubleClick:
-        return out << "double-click on \"" << action.button << "\"";
-    case Trigger::key:
-        return out << "key " << action.key;
-    case Trigger::altKey:
-        return out << "Alt+" << action.key;
-    case Trigger::clickArtwork:
-        return out << "click on the artwork";
-    case Trigger::doubleClickArtwork:
-        return out << "double-click on the artwork";
-    }
-    return out;
+Action click(const std::string& caption) {
+    return {"click on \"" + caption + "\"",
+            [=](LauncherProcess& launcher) { return launcher.clickButton(caption); }};
 }
-
-bool byKeyboard(const Action& action) {
-    return action.trigger == Trigger::key || action.trigger == Trigger::altKey;
+Action doubleClick(const std::string& caption) {
+    return {"double-click on \"" + caption + "\"",
+            [=](LauncherProcess& launcher) { return launcher.clickButton(caption, 2); }};
 }
-
-std::string perform(LauncherProcess& launcher, const Action& action) {
-    switch (action.trigger) {
-    case Trigger::click:
-        return launcher.clickButton(action.button);
-    case Trigger::doubleClick:
-        return launcher.doubleClickButton(action.button);
-    case Trigger::key:
-        return launcher.pressKey(static_cast<WORD>(action.key));
-    case Trigger::altKey:
-        return launcher.pressAltKey(static_cast<WORD>(action.key));
-    case Trigger::clickArtwork:
-        return launcher.clickAt(artworkPoint);
-    case Trigger::doubleClickArtwork:
-        return launcher.doubleClickAt(artworkPoint);
-    }
-    return "unknown trigger";
+Action key(char letter) {
+    return {std::string("key ") + letter,
+            [=](LauncherProcess& launcher) { return launcher.pressKey(letter); }, true};
+}
+Action altKey(char letter) {
+    return {std::string("Alt+") + letter,
+            [=](LauncherProcess& launcher) { return launcher.pressAltKey(letter); }, true};
+}
+Action clickArtwork() {
+    return {"click on the artwork",
+            [](LauncherProcess& launcher) { return launcher.clickAt(artworkPoint); }};
+}
+Action doubleClickArtwork() {
+    return {"double-click on the artwork",
+            [](LauncherProcess& launcher) { return launcher.clickAt(artworkPoint, 2); }};
 }
 
 // --- Outcomes -------------------------------------------------------------------------------
@@ -357,48 +335,46 @@ enum class Refusal {
 
 struct Outcome {
     Result result;
-    std::string file;      // the program or document started, or the one reported missing
-    std::string arguments; // the program's exact argument string
-    size_t count = 1;      // how many starts
+    std::string name;           // as a failure names it
+    std::string file = {};      // the program or document started, or the one reported missing
+    std::string arguments = {}; // the program's exact argument string
+    size_t count = 1;           // how many starts
     Refusal refusal = Refusal::none;
 };
 
 Outcome starts(const std::string& program, const std::string& arguments, size_t count = 1) {
-    return {Result::starts, program, arguments, count};
+    return {Result::starts,
+            std::to_string(count) + " start(s) of " + program + " \"" + arguments + "\"", program,
+            arguments, count};
 }
 // A document, opened by the viewer with its full path.
-Outcome opens(const std::string& document) { return {Result::opens, document, {}}; }
-Outcome fileError(const std::string& file) { return {Result::fileError, file, {}}; }
-Outcome nothing() { return {Result::nothing, {}, {}}; }
+Outcome opens(const std::string& document) {
+    return {Result::opens, "the viewer opening " + document, document};
+}
+Outcome fileError(const std::string& file) {
+    return {Result::fileError, "the File Error box for " + file, file};
+}
+Outcome nothing() {
+    return {Result::nothing, "nothing"};
+}
 // The link's target is the launcher's file name in the package folder (Package::linkTarget).
-Outcome linkWritten() { return {Result::linkWritten, {}, {}}; }
-Outcome linkRefused(Refusal why) { return {Result::linkRefused, {}, {}, 0, why}; }
-Outcome webPageOpens() { return {Result::webPageOpens, {}, {}}; }
-Outcome readerOpensWebPage() { return {Result::readerOpensWebPage, {}, {}}; }
-
-std::ostream& operator<<(std::ostream& out, const Outcome& outcome) {
-    switch (outcome.result) {
-    case Result::starts:
-        return out << outcome.count << " start(s) of " << outcome.file << " \""
-                   << outcome.arguments << "\"";
-    case Result::opens:
-        return out << "the viewer opening " << outcome.file;
-    case Result::fileError:
-        return out << "the File Error box for " << outcome.file;
-    case Result::nothing:
-        return out << "nothing";
-    case Result::linkWritten:
-        return out << "the desktop link and the Success box";
-    case Result::linkRefused:
-        return out << "the Save Error box and the Failure box, "
-                   << (outcome.refusal == Refusal::folderInTheWay ? "a folder in the way"
-                                                                  : "the target too long");
-    case Result::webPageOpens:
-        return out << "the About box, its link opening the author's web page";
-    case Result::readerOpensWebPage:
-        return out << "the About box read by a screen reader, which runs its link";
-    }
-    return out;
+Outcome linkWritten() {
+    return {Result::linkWritten, "the desktop link and the Success box"};
+}
+Outcome linkRefused(Refusal why) {
+    return {.result = Result::linkRefused,
+            .name =
+                std::string("the Save Error box and the Failure box, ") +
+                (why == Refusal::folderInTheWay ? "a folder in the way" : "the target too long"),
+            .count = 0,
+            .refusal = why};
+}
+Outcome webPageOpens() {
+    return {Result::webPageOpens, "the About box, its link opening the author's web page"};
+}
+Outcome readerOpensWebPage() {
+    return {Result::readerOpensWebPage,
+            "the About box read by a screen reader, which runs its link"};
 }
 
 // Rows whose outcome puts a box or the About box up, so the main window is activated again
@@ -607,14 +583,9 @@ void expectBox(Scene& scene, const ExpectedBox& expected) {
         return;
     SCOPED_TRACE("the " + expected.caption + " box");
     EXPECT_EQ(box.seen.text, expected.text);
-    if (expected.applicationOwned) {
-        EXPECT_EQ(box.seen.owner, launcher.appWindow())
-            << "owned by " << launcher.describe(box.seen.owner);
-        EXPECT_FALSE(box.mainEnabled) << "the main window was enabled under the box";
-    } else {
-        EXPECT_EQ(box.seen.owner, nullptr) << "owned by " << launcher.describe(box.seen.owner);
-        EXPECT_TRUE(box.mainEnabled) << "the main window was disabled under the box";
-    }
+    HWND owner = expected.applicationOwned ? launcher.appWindow() : nullptr;
+    EXPECT_EQ(box.seen.owner, owner) << "owned by " << launcher.describe(box.seen.owner);
+    EXPECT_EQ(box.mainEnabled, !expected.applicationOwned) << "the main window enabled under it";
     EXPECT_EQ(launcher.dismiss(box.window), "");
     launcher.waitIdle();
 }
@@ -652,7 +623,7 @@ void runCase(const Case& c, Scene& scene) {
     const DesktopFolder& desktop = scene.desktop;
     prepare(c, scene);
     std::string focusBefore = launcher.focused();
-    EXPECT_EQ(perform(launcher, c.action), "");
+    EXPECT_EQ(c.action.perform(launcher), "");
 
     switch (c.expected.result) {
     case Result::starts:
@@ -745,7 +716,7 @@ void runCase(const Case& c, Scene& scene) {
     // Only the Desktop Icon rows write to the desktop, and they clear it.
     EXPECT_EQ(joined(desktop.entries()), "[]") << "left on the desktop";
     desktop.clear();
-    if (byKeyboard(c.action)) {
+    if (c.action.byKeyboard) {
         // Where a box or dialog has been up, the main window's activation afterwards puts the
         // focus back on its button, or on Single Play when no button had it.
         std::string focusAfter = focusBefore;
@@ -756,21 +727,6 @@ void runCase(const Case& c, Scene& scene) {
 }
 
 class FolderShapes : public ::testing::TestWithParam<FolderShape> {};
-
-// COM for the test's own thread, to read the links back.
-class ComForThisThread {
-public:
-    ComForThisThread() : result_(CoInitialize(nullptr)) {}
-    ~ComForThisThread() {
-        if (SUCCEEDED(result_))
-            CoUninitialize();
-    }
-    ComForThisThread(const ComForThisThread&) = delete;
-    ComForThisThread& operator=(const ComForThisThread&) = delete;
-
-private:
-    HRESULT result_;
-};
 
 TEST_P(FolderShapes, EveryActionReachesItsOutcome) {
     REQUIRE_DISPOSABLE_MACHINE();
@@ -783,12 +739,9 @@ TEST_P(FolderShapes, EveryActionReachesItsOutcome) {
     if (shape.drive) {
         ASSERT_EQ(package.directory(), std::string(1, shape.drive) + ":\\");
     }
-    ComForThisThread com;
     DesktopFolder desktop;
     ASSERT_EQ(desktop.error(), "");
-    LauncherProcess::Options options;
-    options.program = package.launcher();
-    LauncherProcess launcher(package.startDirectory(), options);
+    LauncherProcess launcher(package.startDirectory(), {.program = package.launcher()});
     ASSERT_EQ(launcher.startError(), "");
     ASSERT_EQ(launcher.focused(), "(main window)") << "no button has the focus at start";
 
@@ -799,7 +752,7 @@ TEST_P(FolderShapes, EveryActionReachesItsOutcome) {
             continue;
         ++rows;
         std::ostringstream row;
-        row << "row " << rows << ": " << c.action << " -> " << c.expected;
+        row << "row " << rows << ": " << c.action.name << " -> " << c.expected.name;
         SCOPED_TRACE(row.str());
         runCase(c, scene);
         ASSERT_TRUE(launcher.running()) << "the launcher ended";
@@ -827,30 +780,20 @@ INSTANTIATE_TEST_SUITE_P(Packages, FolderShapes, ::testing::ValuesIn(folderShape
 
 TEST(LauncherEnds, EveryWayOfClosingEndsWithExitCodeZero) {
     REQUIRE_DISPOSABLE_MACHINE();
-    struct Ending {
-        const char* name;
-        std::function<std::string(LauncherProcess&)> close;
-    } endings[] = {
-        {"click on Exit", [](LauncherProcess& l) { return l.clickButton("E&xit"); }},
-        {"key X", [](LauncherProcess& l) { return l.pressKey('X'); }},
-        {"Alt+X", [](LauncherProcess& l) { return l.pressAltKey('X'); }},
-        {"WM_CLOSE to the main window",
-         [](LauncherProcess& l) {
-             l.postToMain(WM_CLOSE);
-             return std::string();
-         }},
+    const Action endings[] = {
+        click("E&xit"),
+        key('X'),
+        altKey('X'),
+        {"WM_CLOSE to the main window", [](LauncherProcess& l) { return l.postToMain(WM_CLOSE); }},
         {"SC_CLOSE to the application window",
-         [](LauncherProcess& l) {
-             l.postToApp(WM_SYSCOMMAND, SC_CLOSE);
-             return std::string();
-         }},
+         [](LauncherProcess& l) { return l.postToApp(WM_SYSCOMMAND, SC_CLOSE); }},
     };
     Package package(folderShapes[0]);
-    for (const Ending& ending : endings) {
+    for (const Action& ending : endings) {
         SCOPED_TRACE(ending.name);
         LauncherProcess launcher(package.directory());
         ASSERT_EQ(launcher.startError(), "");
-        EXPECT_EQ(ending.close(launcher), "");
+        EXPECT_EQ(ending.perform(launcher), "");
         EXPECT_EQ(launcher.waitForExit().value_or(0xDEADBEEF), 0u);
         EXPECT_EQ(joined(folderEntries(package.directory())),
                   joined(package.expectedEntries(false)));
@@ -868,15 +811,13 @@ TEST(LauncherWindows, MainWindowOwnedByTheApplicationWindowWithItsButtonsAndMenu
     Package package(folderShapes[0]);
     for (const Start& start : startsWith) {
         SCOPED_TRACE(start.name);
-        LauncherProcess::Options options;
-        options.showCommand = start.showCommand;
-        LauncherProcess launcher(package.directory(), options);
+        LauncherProcess launcher(package.directory(), {.showCommand = start.showCommand});
         ASSERT_EQ(launcher.startError(), "");
 
         HWND app = launcher.appWindow();
         ASSERT_NE(app, nullptr) << "no TApplication window";
         EXPECT_EQ(windowText(app), "The Realm of Morva");
-        RECT appRect{-1, -1, -1, -1};
+        RECT appRect{0, 0, -1, -1}; // sentinel: not zero-sized
         GetWindowRect(app, &appRect);
         EXPECT_EQ(appRect.right - appRect.left, 0) << "application window's width";
         EXPECT_EQ(appRect.bottom - appRect.top, 0) << "application window's height";
@@ -899,7 +840,7 @@ TEST(LauncherWindows, MainWindowOwnedByTheApplicationWindowWithItsButtonsAndMenu
         EXPECT_NE(GetMenu(main), nullptr) << "no menu bar";
         EXPECT_EQ(launcher.focused(), "(main window)") << "no button has the focus at start";
 
-        launcher.postToMain(WM_CLOSE);
+        EXPECT_EQ(launcher.postToMain(WM_CLOSE), "");
         EXPECT_EQ(launcher.waitForExit().value_or(0xDEADBEEF), 0u);
     }
     EXPECT_EQ(joined(folderEntries(package.directory())), joined(package.expectedEntries(false)));
@@ -928,10 +869,8 @@ TEST(LauncherWindows, StartUpShowCommandsAndTheFirstActivation) {
     ASSERT_EQ(package.error(), "");
     for (const Start& start : startsWith) {
         SCOPED_TRACE(start.name);
-        LauncherProcess::Options options;
-        options.showCommand = start.showCommand;
-        options.mainWindowVisible = !start.minimised;
-        LauncherProcess launcher(package.directory(), options);
+        LauncherProcess launcher(package.directory(), {.showCommand = start.showCommand,
+                                                       .mainWindowVisible = !start.minimised});
         ASSERT_EQ(launcher.startError(), "");
         HWND app = launcher.appWindow();
         HWND main = launcher.mainWindow();
@@ -941,7 +880,7 @@ TEST(LauncherWindows, StartUpShowCommandsAndTheFirstActivation) {
         EXPECT_EQ(IsWindowVisible(main) != FALSE, !start.minimised) << "the main window shown";
         if (start.minimised) {
             // The taskbar button's Restore.
-            launcher.postToApp(WM_SYSCOMMAND, SC_RESTORE);
+            EXPECT_EQ(launcher.postToApp(WM_SYSCOMMAND, SC_RESTORE), "");
             EXPECT_TRUE(launcher.waitUntilVisible(main)) << "the first restore left it hidden";
             EXPECT_FALSE(IsIconic(app)) << "the application still minimised";
         }
@@ -956,11 +895,11 @@ TEST(LauncherWindows, StartUpShowCommandsAndTheFirstActivation) {
         EXPECT_EQ(launcher.waitForFocus("(main window)"), "(main window)")
             << "no button has the focus after the first activation";
 
-        launcher.postToMain(WM_SYSCOMMAND, SC_MINIMIZE);
+        EXPECT_EQ(launcher.postToMain(WM_SYSCOMMAND, SC_MINIMIZE), "");
         EXPECT_TRUE(launcher.waitUntilHidden(main)) << "minimising left the main window up";
         launcher.waitIdle();
         EXPECT_TRUE(IsIconic(app)) << "the application not minimised";
-        launcher.postToApp(WM_SYSCOMMAND, SC_RESTORE);
+        EXPECT_EQ(launcher.postToApp(WM_SYSCOMMAND, SC_RESTORE), "");
         EXPECT_TRUE(launcher.waitUntilVisible(main)) << "the restore left it hidden";
         EXPECT_EQ(launcher.waitForFocus("&Single Play"), "&Single Play")
             << "a later activation focuses Single Play";
@@ -972,7 +911,7 @@ TEST(LauncherWindows, StartUpShowCommandsAndTheFirstActivation) {
             << "the File Error box is not a normal window";
         EXPECT_EQ(launcher.dismiss(box.window), "");
 
-        launcher.postToMain(WM_CLOSE);
+        EXPECT_EQ(launcher.postToMain(WM_CLOSE), "");
         EXPECT_EQ(launcher.waitForExit().value_or(0xDEADBEEF), 0u);
     }
     EXPECT_EQ(joined(folderEntries(package.directory())), joined(package.expectedEntries(false)));

@@ -14,35 +14,6 @@ static std::string pointText(POINT point) {
     return "(" + std::to_string(point.x) + "," + std::to_string(point.y) + ")";
 }
 
-// The top-level windows of one process that pass `accept`, in z-order.
-static std::vector<HWND> windowsOf(DWORD processId, const std::function<bool(HWND)>& accept) {
-    std::vector<HWND> found;
-    for (HWND window : topLevelWindows()) {
-        DWORD owner = 0;
-        GetWindowThreadProcessId(window, &owner);
-        if (owner == processId && accept(window))
-            found.push_back(window);
-    }
-    return found;
-}
-
-static HWND firstWindowOf(DWORD processId, const std::function<bool(HWND)>& accept) {
-    std::vector<HWND> found = windowsOf(processId, accept);
-    return found.empty() ? nullptr : found.front();
-}
-
-// The first, once there is one; null on time-out.
-static HWND waitForFirstWindowOf(DWORD processId, const std::function<bool(HWND)>& accept,
-                                 std::chrono::milliseconds timeout) {
-    HWND found = nullptr;
-    waitUntil([&] { return (found = firstWindowOf(processId, accept)) != nullptr; }, timeout);
-    return found;
-}
-
-static bool isVisibleBox(HWND window) {
-    return IsWindowVisible(window) && windowClass(window) == "#32770";
-}
-
 std::string launcherPath() { return testBinaryDirectory() + "MorvaLauncher.exe"; }
 
 std::string baseDirOf(const std::string& directory) {
@@ -182,6 +153,13 @@ std::string LauncherProcess::bringToFront(HWND window) {
     return {};
 }
 
+std::string LauncherProcess::post(HWND window, UINT message, WPARAM wParam) {
+    if (PostMessageA(window, message, wParam, 0))
+        return {};
+    return "PostMessage of " + hex(message) + " failed with error " +
+           std::to_string(GetLastError());
+}
+
 std::string LauncherProcess::sendKeys(const Keys& keys, HWND window) {
     if (std::string problem = bringToFront(window); !problem.empty())
         return problem;
@@ -265,10 +243,8 @@ std::string LauncherProcess::waitForFocus(const std::string& expected) {
 LauncherBox LauncherProcess::waitForMessageBox(const std::string& caption,
                                                std::chrono::milliseconds timeout) const {
     LauncherBox box;
-    box.window = waitForFirstWindowOf(
-        processId(),
-        [&](HWND window) { return isVisibleBox(window) && windowText(window) == caption; },
-        timeout);
+    box.window = firstWindowOf(
+        processId(), [&](HWND window) { return isMessageBox(window, caption); }, timeout);
     if (box.window) {
         box.seen = readMessageBox(box.window);
         box.mainEnabled = mainWindowEnabled();
@@ -280,7 +256,7 @@ HWND LauncherProcess::waitForWindow(const std::string& className) const {
     auto shown = [&](HWND window) {
         return IsWindowVisible(window) && windowClass(window) == className;
     };
-    return waitForFirstWindowOf(processId(), shown, std::chrono::seconds(20));
+    return firstWindowOf(processId(), shown, std::chrono::seconds(20));
 }
 
 bool LauncherProcess::waitUntilVisible(HWND window) const {
@@ -301,14 +277,15 @@ std::string LauncherProcess::dismiss(HWND box) const {
 
 std::vector<std::string> LauncherProcess::openBoxes() const {
     std::vector<std::string> captions;
-    for (HWND box : windowsOf(processId(), isVisibleBox))
-        captions.push_back(windowText(box));
+    for (HWND window : processWindows(processId()))
+        if (isMessageBox(window))
+            captions.push_back(windowText(window));
     return captions;
 }
 
 std::string LauncherProcess::windowsReport() const {
     std::string report;
-    for (HWND window : windowsOf(processId(), [](HWND) { return true; })) {
+    for (HWND window : processWindows(processId())) {
         RECT r{};
         GetWindowRect(window, &r);
         report += "\n  " + describe(window) + " " + windowClass(window) + " \"" +

@@ -24,26 +24,16 @@ const LeftOut leftOut[] = {
     {"DisabledGlyph", "launcher_without_disabled_glyph.exe", "Cannot load bitmap 103."},
 };
 
-struct Windows {
-    HWND box = nullptr;
-    std::string shown; // the process's other visible windows that have an area
-};
-
-// The message box of the process's thread, and anything else it shows meanwhile.
-Windows windowsOf(DWORD threadId) {
-    Windows found;
-    for (HWND window : threadWindows(threadId)) {
-        if (!IsWindowVisible(window))
-            continue;
-        std::string name = windowClass(window);
+// The classes of a thread's visible windows that have an area, its message boxes left out.
+std::string shownBeside(DWORD thread) {
+    std::string shown;
+    for (HWND window : threadWindows(thread)) {
         RECT bounds{};
-        GetWindowRect(window, &bounds);
-        if (name == "#32770")
-            found.box = window;
-        else if (bounds.right > bounds.left && bounds.bottom > bounds.top)
-            found.shown += name + " ";
+        if (IsWindowVisible(window) && windowClass(window) != "#32770" &&
+            GetWindowRect(window, &bounds) && !IsRectEmpty(&bounds))
+            shown += windowClass(window) + " ";
     }
-    return found;
+    return shown;
 }
 
 class ResourceLeftOut : public ::testing::TestWithParam<LeftOut> {};
@@ -55,16 +45,21 @@ TEST_P(ResourceLeftOut, StartUpShowsTheExceptionBoxAndExitsWithZero) {
     StartedProcess process;
     ASSERT_EQ(process.start(program, package.path()), "");
 
-    Windows windows;
-    waitUntil([&] { return (windows = windowsOf(process.threadId())).box || !process.running(); },
-              std::chrono::seconds(20));
-    ASSERT_NE(windows.box, nullptr) << "no exception box";
-    SeenBox seen = readMessageBox(windows.box);
+    HWND box = nullptr;
+    auto boxOrEnd = [&] {
+        for (HWND window : threadWindows(process.threadId()))
+            if (isMessageBox(window))
+                box = window;
+        return box || !process.running();
+    };
+    waitUntil(boxOrEnd, std::chrono::seconds(20));
+    ASSERT_NE(box, nullptr) << "no exception box";
+    SeenBox seen = readMessageBox(box);
     EXPECT_EQ(seen.caption, "The Realm of Morva");
     EXPECT_EQ(seen.text, row.text);
-    EXPECT_EQ(windows.shown, "") << "shown beside the box";
+    EXPECT_EQ(shownBeside(process.threadId()), "") << "shown beside the box";
 
-    PostMessageA(windows.box, WM_COMMAND, IDOK, 0);
+    PostMessageA(box, WM_COMMAND, IDOK, 0);
     std::optional<DWORD> exitCode = process.waitForExit(std::chrono::seconds(20));
     ASSERT_TRUE(exitCode.has_value()) << "still running after the box was closed";
     EXPECT_EQ(*exitCode, 0u);

@@ -1,5 +1,5 @@
 // A stand-in for the platform seam that answers from its fields and records every call that
-// reaches the outside world, in order.
+// reaches the outside world, in order; it is the seam for its lifetime.
 #pragma once
 
 #include "shell_operations.h"
@@ -50,7 +50,6 @@ public:
     long saveResult = 0;
 
     std::optional<std::string> currentDirectoryResult = std::string("D:\\GAME");
-    std::optional<std::string> executablePathResult = std::string("D:\\GAME\\MorvaLauncher.exe");
     std::intptr_t shellExecuteResult = 42; // above 32: success
     std::set<std::string> missingFiles;     // answered with ERROR_FILE_NOT_FOUND
     std::set<std::string> existingFiles;    // what fileExists finds
@@ -61,7 +60,7 @@ public:
         ++currentDirectoryReads;
         return currentDirectoryResult;
     }
-    std::optional<std::string> executablePath() override { return executablePathResult; }
+    std::optional<std::string> executablePath() override { return "D:\\GAME\\MorvaLauncher.exe"; }
     bool fileExists(const std::string& path) override { return existingFiles.count(path) > 0; }
     void setCurrentDirectory(const std::string& directory) override {
         calls.push_back(call("setCurrentDirectory", directory));
@@ -123,4 +122,6 @@ private:
                : object == persistFileObject ? "persistFile"
                                              : "unknown";
     }
+
+    ScopedShellOperations installed_{*this};
 };

@@ -1,6 +1,5 @@
 #include "launcher.h"
 #include "recording_shell.h"
-#include "shipped_profile.h"
 
 #include <gtest/gtest.h>
 
@@ -23,7 +22,6 @@ TEST(BaseDir, FollowsTheLengthRule) {
     for (const Case& c : cases) {
         RecordingShell shell;
         shell.currentDirectoryResult = c.currentDirectory;
-        ScopedShellOperations installed(shell);
         appProperties profile;
         EXPECT_EQ(profile.GetBaseDir(), c.expected)
             << "current directory " << c.currentDirectory.value_or("(unreadable)");
@@ -32,7 +30,6 @@ TEST(BaseDir, FollowsTheLengthRule) {
 
 TEST(BaseDir, IsReadOnceAndDoesNotMoveWithTheCurrentDirectory) {
     RecordingShell shell;
-    ScopedShellOperations installed(shell);
     appProperties profile;
     shell.currentDirectoryResult = "E:\\ELSEWHERE";
     EXPECT_EQ(profile.GetBaseDir(), "D:\\GAME\\");
@@ -58,7 +55,6 @@ TEST(PackageFolder, IsTheCurrentDirectoryUnlessOnlyTheLaunchersOwnHoldsTheGame) 
         RecordingShell shell;
         shell.currentDirectoryResult = c.currentDirectory;
         shell.existingFiles = c.games;
-        ScopedShellOperations installed(shell);
         enterThePackageFolder(c.executablePath);
         std::string where = c.currentDirectory.value_or("(unreadable)");
         EXPECT_EQ(shell.calls,
@@ -72,7 +68,6 @@ TEST(PackageFolder, IsTheCurrentDirectoryUnlessOnlyTheLaunchersOwnHoldsTheGame) 
 
 TEST(Profile, StartsWithEmptyNamesAndKeepsWhatIsSet) {
     RecordingShell shell;
-    ScopedShellOperations installed(shell);
     appProperties profile;
     EXPECT_EQ(profile.GetShortcutName() + profile.GetGameExe() + profile.GetSetupExe() +
                   profile.GetReadmeFile(),
@@ -105,16 +100,13 @@ TEST(LaunchActions, HandTheShellExactlyTheirFileAndParameters) {
     };
     for (const Case& c : cases) {
         RecordingShell shell;
-        ScopedShellOperations installed(shell);
-        appProperties profile = shippedProfile();
-        runLaunchAction(c.action, profile);
+        runLaunchAction(c.action, shippedProfile());
         EXPECT_EQ(shell.calls, Calls{c.expected}) << c.name;
     }
 }
 
 TEST(LaunchActions, TakeTheReadmeNameFromTheProfileButNotTheOtherDocuments) {
     RecordingShell shell;
-    ScopedShellOperations installed(shell);
     appProperties profile;
     profile.SetReadmeFile("Other.txt");
     EXPECT_EQ(launchFile(readmeAction, profile), "D:\\GAME\\Other.txt");
@@ -125,9 +117,7 @@ TEST(LaunchActions, TakeTheReadmeNameFromTheProfileButNotTheOtherDocuments) {
 TEST(LaunchActions, NameTheBareFileWhenTheDirectoryWasUnreadable) {
     RecordingShell shell;
     shell.currentDirectoryResult = std::nullopt;
-    ScopedShellOperations installed(shell);
-    appProperties profile = shippedProfile();
-    runLaunchAction(singlePlayAction, profile);
+    runLaunchAction(singlePlayAction, shippedProfile());
     EXPECT_EQ(shell.calls,
               Calls{shellExecuteCall("duke3d.exe", "/xmorva.con /gmorva.grp /dmorva.dmo")});
 }
@@ -152,7 +142,6 @@ TEST(Launch, ReportsOnlyAMissingFileOrPath) {
     for (const Case& c : cases) {
         RecordingShell shell;
         shell.shellExecuteResult = c.result;
-        ScopedShellOperations installed(shell);
         msShell launcher;
         launcher.Launch(file, "/x");
         EXPECT_EQ(shell.calls, c.expected) << "shell result " << c.result;
@@ -161,7 +150,6 @@ TEST(Launch, ReportsOnlyAMissingFileOrPath) {
 
 TEST(Launch, RepeatedLaunchesEachReachTheShell) {
     RecordingShell shell;
-    ScopedShellOperations installed(shell);
     appProperties profile = shippedProfile();
     runLaunchAction(singlePlayAction, profile);
     runLaunchAction(singlePlayAction, profile);

@@ -1,5 +1,7 @@
 #include "win32_support.h"
 
+#include "com.h"
+
 #include <gtest/gtest.h>
 
 #include <shlobj.h>
@@ -63,6 +65,15 @@ std::vector<std::string> folderEntries(const std::string& folder) {
     return names;
 }
 
+// A path in the temporary folder that no test process has used: the stem, this process's id and
+// a count.
+static std::string unusedTempPath(const std::string& stem) {
+    char temp[MAX_PATH] = "";
+    GetTempPathA(MAX_PATH, temp);
+    static int count = 0;
+    return temp + stem + std::to_string(GetCurrentProcessId()) + "-" + std::to_string(++count);
+}
+
 // Removes a file, or a folder with everything in it; works past MAX_PATH.
 static void removeTree(const std::string& path) {
     if (!isFolder(path)) {
@@ -75,11 +86,7 @@ static void removeTree(const std::string& path) {
 }
 
 PackageFolder::PackageFolder(const std::string& leaf, size_t length) {
-    char temp[MAX_PATH];
-    GetTempPathA(MAX_PATH, temp);
-    static int counter = 0;
-    path_ = std::string(temp) + "morva-" + std::to_string(GetCurrentProcessId()) + "-" +
-            std::to_string(++counter);
+    path_ = unusedTempPath("morva-");
     CreateDirectoryA(path_.c_str(), nullptr);
     path_ += "\\" + leaf;
     // Digits count the characters, so a path in a failure message can be measured by eye.
@@ -173,11 +180,7 @@ std::string StartedProcess::start(const std::string& program, const std::string&
         startup.wShowWindow = *showCommand;
     }
     // Inherited: where a checked program writes its fault.
-    char temp[MAX_PATH];
-    GetTempPathA(MAX_PATH, temp);
-    static int started = 0;
-    faultLog_ = std::string(temp) + "morva-faults-" + std::to_string(GetCurrentProcessId()) + "-" +
-                std::to_string(++started) + ".log";
+    faultLog_ = unusedTempPath("morva-faults-") + ".log";
     SetEnvironmentVariableW(L"MORVA_FAULT_LOG", wide(faultLog_).c_str());
     PROCESS_INFORMATION info{};
     // Suspended until it is in the job, so that nothing it starts escapes it.
@@ -250,6 +253,34 @@ std::vector<HWND> topLevelWindows() {
     return found;
 }
 
+std::vector<HWND> processWindows(DWORD process) {
+    std::vector<HWND> found = topLevelWindows();
+    std::erase_if(found, [&](HWND window) {
+        DWORD owner = 0;
+        GetWindowThreadProcessId(window, &owner);
+        return owner != process;
+    });
+    return found;
+}
+
+HWND firstWindowOf(DWORD process, const std::function<bool(HWND)>& accept,
+                   std::chrono::milliseconds timeout) {
+    HWND found = nullptr;
+    auto look = [&] {
+        for (HWND window : processWindows(process))
+            if (accept(window))
+                return (found = window) != nullptr;
+        return false;
+    };
+    waitUntil(look, timeout);
+    return found;
+}
+
+bool isMessageBox(HWND window, const std::string& caption) {
+    return IsWindowVisible(window) && windowClass(window) == "#32770" &&
+           (caption.empty() || windowText(window) == caption);
+}
+
 SeenBox readMessageBox(HWND box) {
     SeenBox seen;
     seen.found = true;
@@ -276,8 +307,7 @@ SeenBox watchMessageBox(DWORD threadId, const std::string& caption,
         waitUntil(
             [&] {
                 for (HWND window : threadWindows(threadId))
-                    if (!found && IsWindowVisible(window) && windowClass(window) == "#32770" &&
-                        (caption.empty() || windowText(window) == caption))
+                    if (!found && isMessageBox(window, caption))
                         found = window;
                 return found != nullptr || stop;
             },
@@ -394,7 +424,7 @@ VARIANT childId(long id) {
 }
 
 AccessibleObject clientObject(HWND window) {
-    [[maybe_unused]] static HRESULT com = CoInitialize(nullptr); // the reader's own apartment
+    initializeComOnThisThread();
     void* object = nullptr;
     AccessibleObjectFromWindow(window, OBJID_CLIENT, __uuidof(IAccessible), &object);
     return AccessibleObject(static_cast<IAccessible*>(object));
@@ -442,29 +472,30 @@ std::vector<Read> readTree(IAccessible* root) {
 }
 
 ReadLink readLink(const std::string& file) {
+    initializeComOnThisThread();
     ReadLink read;
-    IShellLinkW* link = nullptr;
+    void* object = nullptr;
     if (FAILED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW,
-                                reinterpret_cast<void**>(&link))))
+                                &object)))
         return read;
-    IPersistFile* persistFile = nullptr;
-    if (SUCCEEDED(link->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&persistFile)))) {
-        read.loaded = SUCCEEDED(persistFile->Load(wide(file).c_str(), STGM_READ));
-        wchar_t buffer[MAX_PATH] = L"garbage";
-        auto text = [&](HRESULT result) {
-            std::string got = SUCCEEDED(result) ? utf8(buffer) : "(failed)";
-            wcscpy(buffer, L"garbage"); // for the next call, so one that writes nothing shows
-            return got;
-        };
-        read.path = text(link->GetPath(buffer, MAX_PATH, nullptr, SLGP_RAWPATH));
-        read.workingDirectory = text(link->GetWorkingDirectory(buffer, MAX_PATH));
-        read.description = text(link->GetDescription(buffer, MAX_PATH));
-        read.arguments = text(link->GetArguments(buffer, MAX_PATH));
-        read.iconLocation = text(link->GetIconLocation(buffer, MAX_PATH, &read.iconIndex));
-        link->GetHotkey(&read.hotkey);
-        persistFile->Release();
-    }
-    link->Release();
+    UniqueCom<IShellLinkW> link(static_cast<IShellLinkW*>(object));
+    if (FAILED(link->QueryInterface(IID_IPersistFile, &object)))
+        return read;
+    UniqueCom<IPersistFile> persistFile(static_cast<IPersistFile*>(object));
+    read.loaded = SUCCEEDED(persistFile->Load(wide(file).c_str(), STGM_READ));
+    wchar_t buffer[MAX_PATH] = L"garbage";
+    auto text = [&](HRESULT result) {
+        std::string got = SUCCEEDED(result) ? utf8(buffer) : "(failed)";
+        wcscpy(buffer, L"garbage"); // for the next call, so one that writes nothing shows
+        return got;
+    };
+    read.path = text(link->GetPath(buffer, MAX_PATH, nullptr, SLGP_RAWPATH));
+    read.workingDirectory = text(link->GetWorkingDirectory(buffer, MAX_PATH));
+    read.description = text(link->GetDescription(buffer, MAX_PATH));
+    read.arguments = text(link->GetArguments(buffer, MAX_PATH));
+    int index = -1;
+    read.iconLocation = text(link->GetIconLocation(buffer, MAX_PATH, &index));
+    link->GetHotkey(&read.hotkey);
     return read;
 }
 
