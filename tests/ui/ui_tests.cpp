@@ -1058,49 +1058,38 @@ TEST_F(MainWindow, AnAccessibleObjectHeldPastItsWindowAnswersAnError) {
 TEST_F(MainWindow, TheAccessibleObjectRefusesNullPointersAndBadIds) {
     AccessibleObject root = clientObject(main());
     ASSERT_NE(root, nullptr);
+    // Each call with its out-pointers null (no Outs) or real.
     struct Outs {
         BSTR text = nullptr;
         VARIANT variant{};
         IDispatch* dispatch = nullptr;
         long number = 0;
-    };
-    // Each call with its out-pointers null (no Outs) or real.
+    } outs;
     using A = IAccessible*;
     using O = Outs*;
-    const std::pair<const char*, HRESULT (*)(A, VARIANT, O)> byId[] = {
-        {"Child",
-         [](A a, VARIANT id, O o) { return a->get_accChild(id, o ? &o->dispatch : nullptr); }},
-        {"Name", [](A a, VARIANT id, O o) { return a->get_accName(id, o ? &o->text : nullptr); }},
-        {"Value", [](A a, VARIANT id, O o) { return a->get_accValue(id, o ? &o->text : nullptr); }},
-        {"Role",
-         [](A a, VARIANT id, O o) { return a->get_accRole(id, o ? &o->variant : nullptr); }},
-        {"State",
-         [](A a, VARIANT id, O o) { return a->get_accState(id, o ? &o->variant : nullptr); }},
-        {"Action",
-         [](A a, VARIANT id, O o) { return a->get_accDefaultAction(id, o ? &o->text : nullptr); }},
-        {"HelpTopic",
-         [](A a, VARIANT id, O o) {
-             return a->get_accHelpTopic(o ? &o->text : nullptr, id, o ? &o->number : nullptr);
-         }},
-        {"Location",
-         [](A a, VARIANT id, O o) {
-             long* n = o ? &o->number : nullptr;
-             return a->accLocation(n, n, n, n, id);
-         }},
-        {"Navigate",
-         [](A a, VARIANT id, O o) {
-             return a->accNavigate(NAVDIR_NEXT, id, o ? &o->variant : nullptr);
-         }},
+    auto text = [](O o) { return o ? &o->text : nullptr; };
+    auto variant = [](O o) { return o ? &o->variant : nullptr; };
+    auto number = [](O o) { return o ? &o->number : nullptr; };
+    const std::function<HRESULT(A, VARIANT, O)> byId[] = {
+        [](A a, VARIANT id, O o) { return a->get_accChild(id, o ? &o->dispatch : nullptr); },
+        [&](A a, VARIANT id, O o) { return a->get_accName(id, text(o)); },
+        [&](A a, VARIANT id, O o) { return a->get_accValue(id, text(o)); },
+        [&](A a, VARIANT id, O o) { return a->get_accRole(id, variant(o)); },
+        [&](A a, VARIANT id, O o) { return a->get_accState(id, variant(o)); },
+        [&](A a, VARIANT id, O o) { return a->get_accDefaultAction(id, text(o)); },
+        [&](A a, VARIANT id, O o) { return a->get_accHelpTopic(text(o), id, number(o)); },
+        [&](A a, VARIANT id, O o) {
+            return a->accLocation(number(o), number(o), number(o), number(o), id);
+        },
+        [&](A a, VARIANT id, O o) { return a->accNavigate(NAVDIR_NEXT, id, variant(o)); },
     };
-    VARIANT empty{}, text{};
-    text.vt = VT_BSTR;
-    for (const auto& [name, call] : byId) {
+    VARIANT empty{}, bstr{};
+    bstr.vt = VT_BSTR;
+    for (size_t row = 0; row < std::size(byId); ++row) {
         for (long child : {long{CHILDID_SELF}, 1L, 8L})
-            EXPECT_EQ(call(root.get(), childId(child), nullptr), E_POINTER) << name << child;
-        for (VARIANT bad : {empty, text, childId(9), childId(-1)}) {
-            Outs outs;
-            EXPECT_EQ(call(root.get(), bad, &outs), E_INVALIDARG) << name << " of vt " << bad.vt;
-        }
+            EXPECT_EQ(byId[row](root.get(), childId(child), nullptr), E_POINTER) << row << child;
+        for (VARIANT bad : {empty, bstr, childId(9), childId(-1)})
+            EXPECT_EQ(byId[row](root.get(), bad, &outs), E_INVALIDARG) << row << " vt " << bad.vt;
     }
     IAccessible* a = root.get();
     for (HRESULT refused :
