@@ -182,8 +182,14 @@ void Application::messageBox(const std::string& text, const std::string& caption
     runModal(handle(), [&] { MessageBoxA(handle(), text.c_str(), caption.c_str(), flags); });
 }
 
-void Application::showException(const std::exception& error) {
-    messageBox(exceptionBoxText(error.what()), title_, MB_ICONHAND);
+void Application::showException(const std::exception& error) noexcept {
+    // Shown whatever else failed: where the modal sequence cannot be had (no memory to list
+    // the windows), the plain box.
+    try {
+        messageBox(exceptionBoxText(error.what()), title_, MB_ICONHAND);
+    } catch (...) {
+        MessageBoxA(handle(), error.what(), title_.c_str(), MB_ICONHAND);
+    }
 }
 
 UniqueBitmap Application::taskbarPicture(int maxWidth, int maxHeight) const {

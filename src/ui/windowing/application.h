@@ -54,7 +54,7 @@ public:
 
     // A message box modal to all of the program's windows, owned by the application's window.
     void messageBox(const std::string& text, const std::string& caption, unsigned flags);
-    void showException(const std::exception& error);
+    void showException(const std::exception& error) noexcept;
     // The running executable's full path; nothing when it was too long to read whole.
     std::optional<std::string> exeName() const { return shellOperations().executablePath(); }
 
