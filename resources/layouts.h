@@ -71,7 +71,7 @@ inline constexpr ControlLayout aboutControls[] = {
      .height = 13, .caption = "Quillet on the Internet ",
      .onClick = on<&TfrmAbout::lblLink2URLClick>,
      .onMouseMove = on<&TfrmAbout::lblLink2URLMouseMove>,
-     .font = {.face = "MS Sans Serif", .pointSize = 9}, .handCursor = true},
+     .font = {.pointSize = 9}, .handCursor = true}, // the window's face
     {.name = "BitBtn1", .kind = ControlKind::glyphButton, .left = 138, .top = 77, .width = 50,
      .height = 25, .caption = "OK", .tabOrder = 0, .onClick = on<&TfrmAbout::BitBtn1Click>,
      .isDefault = true, .modalResult = ModalResult::ok,

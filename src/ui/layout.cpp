@@ -8,8 +8,8 @@ int scaleValue(int value, int measuredTextHeight) {
         std::lround(static_cast<double>(value) * measuredTextHeight / designTextHeight));
 }
 
-int designPixelHeight(int pointSize) {
-    return static_cast<int>(std::lround(pointSize * 96.0 / 72.0));
+int Scale::fontHeight(int pointSize) const {
+    return static_cast<int>(std::lround(pointSize * static_cast<double>(dpi) / 72.0));
 }
 
 char acceleratorOf(std::string_view caption) {

@@ -18,9 +18,11 @@ enum class Colour { black, buttonFace, windowText, red };
 
 enum class ModalResult { none, ok, cancel };
 
+// A font: the window's names both; a control's own, its size and, where it names none, the
+// window's face in whatever form the density has it in (Scale::face).
 struct FontLayout {
-    std::string_view face; // empty: the window's font
-    int pointSize = 0;
+    std::string_view face{};
+    int pointSize = 0; // a control's own: 0, the window's font
 };
 
 class Form;
@@ -119,8 +121,18 @@ inline constexpr int designTextHeight = 13;
 // rounded to the nearest whole pixel or point.
 int scaleValue(int value, int measuredTextHeight);
 
-// A point size's pixel height at 96 pixels per inch, where layouts are designed.
-int designPixelHeight(int pointSize);
+// The one rule a form is laid out by at a density, worked out once from its window font: every
+// font is asked at its point size for the density, in the face the window's font has there;
+// every position and size is multiplied by the height of "0" measured in that font over
+// designTextHeight.
+struct Scale {
+    int dpi = 96;
+    int measuredTextHeight = designTextHeight;
+    std::string_view face{}; // the window's, as the density has it (a raster face or its twin)
+    int operator()(int value) const { return scaleValue(value, measuredTextHeight); }
+    // A point size's pixel height at the density, rounded as Windows' MulDiv rounds.
+    int fontHeight(int pointSize) const;
+};
 
 // A caption's marks: the letter after a single "&" is its accelerator, "&&" is one literal "&".
 // Its accelerator, upper-cased, 0 when it has none; and the text shown, without the marks.

@@ -42,9 +42,18 @@ TEST(ScaleValue, MultipliesByMeasuredOverThirteenRounded) {
             << c.value << " at measured height " << c.measured;
 }
 
-TEST(DesignPixelHeight, IsThePointSizeAtNinetySixDpi) {
-    EXPECT_EQ(designPixelHeight(8), 11);
-    EXPECT_EQ(designPixelHeight(9), 12);
+// Every font, the window's and a control's own, at its point size for the density.
+TEST(Scale, FontHeightsAreThePointSizeAtTheDensity) {
+    struct Case {
+        int dpi, points, expected;
+    } cases[] = {
+        {96, 8, 11},  {96, 9, 12},  {120, 8, 13}, {120, 9, 15}, // 13.33, 15.00
+        {144, 8, 16}, {144, 9, 18}, {168, 8, 19}, {168, 9, 21}, // 18.67, 21.00
+        {192, 8, 21}, {192, 9, 24}, {240, 8, 27}, {288, 9, 36}, // 21.33, 26.67
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ((Scale{.dpi = c.dpi}.fontHeight(c.points)), c.expected)
+            << c.points << " points at " << c.dpi;
 }
 
 // A caption's marks, read one way for its accelerator and for the text shown, measured and read

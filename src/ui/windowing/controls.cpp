@@ -38,7 +38,7 @@ protected:
         SendMessageA(window_, BM_SETSTYLE,
                      (asDefault ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON) | BS_NOTIFY, TRUE);
     }
-    void fit(HFONT font, int) override {
+    void fit(HFONT font) override {
         SetWindowPos(window_, nullptr, bounds.left, bounds.top, bounds.right - bounds.left,
                      bounds.bottom - bounds.top, SWP_NOZORDER | SWP_NOACTIVATE);
         SendMessageA(window_, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
@@ -55,8 +55,7 @@ public:
         : PushButton(design, index, form, BS_OWNERDRAW),
           glyph_(loadBitmap(moduleInstance(), design.glyph.image)),
           disabledGlyph_(loadBitmap(moduleInstance(), design.glyph.disabledImage)) {}
-    void drawItem(const DRAWITEMSTRUCT& item, int measuredTextHeight,
-                  bool cuesHidden) const override;
+    void drawItem(const DRAWITEMSTRUCT& item, const Scale& scale, bool cuesHidden) const override;
 
 private:
     void restyle(bool) override { InvalidateRect(window_, nullptr, FALSE); }
@@ -64,8 +63,7 @@ private:
     UniqueBitmap glyph_, disabledGlyph_; // stretched as they are drawn
 };
 
-void GlyphButton::drawItem(const DRAWITEMSTRUCT& item, int measuredTextHeight,
-                           bool cuesHidden) const {
+void GlyphButton::drawItem(const DRAWITEMSTRUCT& item, const Scale& scale, bool cuesHidden) const {
     HDC dc = item.hDC;
     RECT r = item.rcItem;
     bool pushed = item.itemState & ODS_SELECTED;
@@ -81,8 +79,8 @@ void GlyphButton::drawItem(const DRAWITEMSTRUCT& item, int measuredTextHeight,
     auto font = reinterpret_cast<HFONT>(SendMessageA(window_, WM_GETFONT, 0, 0));
     Caption caption{row.caption};
     SIZE text = caption.size(dc, font);
-    int glyph = scaleValue(row.glyph.size, measuredTextHeight);
-    int spacing = scaleValue(row.glyph.spacing, measuredTextHeight);
+    int glyph = scale(row.glyph.size);
+    int spacing = scale(row.glyph.spacing);
     int shift = pushed ? 1 : 0;
     int left = r.left + (r.right - r.left - (glyph + spacing + text.cx)) / 2 + shift;
     int middle = (r.top + r.bottom) / 2 + shift;
@@ -108,7 +106,8 @@ void GlyphButton::drawItem(const DRAWITEMSTRUCT& item, int measuredTextHeight,
     caption.draw(dc, at, DT_VCENTER, cuesHidden);
 
     if ((item.itemState & ODS_FOCUS) && !(item.itemState & ODS_NOFOCUSRECT)) {
-        InflateRect(&r, -row.glyph.focusInset, -row.glyph.focusInset);
+        int inset = scale(row.glyph.focusInset);
+        InflateRect(&r, -inset, -inset);
         DrawFocusRect(dc, &r);
     }
 }
@@ -128,7 +127,7 @@ public:
     }
 
 private:
-    void fit(HFONT, int) override {
+    void fit(HFONT) override {
         if (row.icon)
             icon_ = loadIcon(moduleInstance(), row.icon, bounds.right - bounds.left);
     }
@@ -171,18 +170,18 @@ std::unique_ptr<Control> Control::make(const ControlLayout& row, size_t index, H
     throw WindowsError("No such kind of control");
 }
 
-void Control::layOut(int measuredTextHeight, HFONT font) {
-    auto scale = [&](int value) { return scaleValue(value, measuredTextHeight); };
+void Control::layOut(const Scale& scale, HFONT font) {
     bounds = {scale(row.left), scale(row.top), scale(row.left) + scale(row.width),
               scale(row.top) + scale(row.height)};
     UniqueFont own;
-    if (!row.font.face.empty())
-        own = createFont(row.font.face, scale(designPixelHeight(row.font.pointSize)));
-    fit(own ? own.get() : font, measuredTextHeight);
+    if (row.font.pointSize)
+        own = createFont(row.font.face.empty() ? scale.face : row.font.face,
+                         scale.fontHeight(row.font.pointSize));
+    fit(own ? own.get() : font);
     ownFont_ = std::move(own); // a button's previous font goes only once it has the new one
 }
 
-void Label::fit(HFONT font, int) {
+void Label::fit(HFONT font) {
     // Sized to the caption on one line, trailing spaces included; the left edge stays.
     SIZE size = Caption{row.caption}.size(ScopedGetDC(nullptr), font);
     bounds.right = bounds.left + size.cx;

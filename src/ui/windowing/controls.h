@@ -32,14 +32,14 @@ public:
 
     // A button's window, destroyed with its form's; labels and pictures have none.
     virtual HWND window() const { return nullptr; }
-    // Laid out from its row by the form's measured height of "0", in the form's font `font`
-    // unless its row names its own.
-    void layOut(int measuredTextHeight, HFONT font);
+    // Laid out from its row at the form's scale, in the form's font `font` unless its row
+    // names its own.
+    void layOut(const Scale& scale, HFONT font);
     // Paints a windowless control into the form's DC, in the form's font and background.
     virtual void paint(HDC, HFONT, HBRUSH) const {}
     // An owner-drawn button's painting at the form's scale; `cuesHidden`: no accelerator
     // underlines.
-    virtual void drawItem(const DRAWITEMSTRUCT&, int /*measuredTextHeight*/, bool) const {}
+    virtual void drawItem(const DRAWITEMSTRUCT&, const Scale&, bool) const {}
     // Drawn as the default button, or not: the one focused, else the form's default.
     virtual void showAsDefault(bool) {}
     virtual AccessibleRole accessibleRole() const { return {}; }
@@ -58,7 +58,7 @@ public:
 protected:
     explicit Control(const ControlLayout& design) : row(design) {}
     // The kind's own part of laying out, in the font the control shows its caption in.
-    virtual void fit(HFONT, int /*measuredTextHeight*/) {}
+    virtual void fit(HFONT) {}
     HFONT fontOr(HFONT formFont) const { return ownFont_ ? ownFont_.get() : formFont; }
 
     UniqueFont ownFont_; // its row's own font at the current density, where it names one
@@ -76,7 +76,7 @@ public:
     AccessibleRole accessibleRole() const override;
 
 private:
-    void fit(HFONT font, int) override;
+    void fit(HFONT font) override;
 
     HWND form_;                              // borrowed: the window it is painted in
     Colour fontColour_ = Colour::windowText; // read at each painting

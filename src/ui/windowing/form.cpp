@@ -6,12 +6,14 @@ namespace {
 
 constexpr UINT firstMenuId = 1000;
 
-// The window font for a density, and the height of its "0".
-std::pair<UniqueFont, int> windowFontAt(const FormLayout& layout, UINT dpi) {
-    UniqueFont font =
-        createFont(layout.font.face, MulDiv(layout.font.pointSize, static_cast<int>(dpi), 72));
-    int measured = textExtent(ScopedGetDC(nullptr), font.get(), "0").cy;
-    return {std::move(font), measured};
+// The window font for a density, and the scale it gives: the height of its "0" and its face.
+std::pair<UniqueFont, Scale> windowFontAt(const FormLayout& layout, UINT dpi) {
+    Scale scale{.dpi = static_cast<int>(dpi)};
+    int height = scale.fontHeight(layout.font.pointSize);
+    scale.face = faceAt(layout.font.face, height);
+    UniqueFont font = createFont(scale.face, height);
+    scale.measuredTextHeight = textExtent(ScopedGetDC(nullptr), font.get(), "0").cy;
+    return {std::move(font), scale};
 }
 
 // The layout's menu bar, if it has one. A menu item's command id is its index among the
@@ -32,9 +34,9 @@ UniqueMenu menuBar(const FormLayout& layout) {
     return menu;
 }
 
-// The layout's client area scaled by a measured height of "0".
-SIZE clientSize(const FormLayout& layout, int measured) {
-    return {scaleValue(layout.clientWidth, measured), scaleValue(layout.clientHeight, measured)};
+// The layout's client area at a scale.
+SIZE clientSize(const FormLayout& layout, const Scale& scale) {
+    return {scale(layout.clientWidth), scale(layout.clientHeight)};
 }
 
 } // namespace
@@ -81,12 +83,11 @@ Form::Form(const FormLayout& layout, Key) : layout_(layout) {
 SIZE Form::layOut(UINT dpi) {
     HINSTANCE instance = Application::instance().moduleInstance();
     // Its "0" decides the scale, applied to the layout's own figures, never to the current ones.
-    std::pair<UniqueFont, int> font = windowFontAt(layout_, dpi);
-    int measured = font.second;
+    auto [font, scale] = windowFontAt(layout_, dpi);
     for (const auto& control : controls_)
-        control->layOut(measured, font.first.get());
-    font_ = std::move(font.first);
-    measuredTextHeight_ = measured;
+        control->layOut(scale, font.get());
+    font_ = std::move(font);
+    scale_ = scale;
 
     if (layout_.icon) {
         UniqueIcon big = loadIcon(instance, layout_.icon, systemMetric(SM_CXICON, dpi));
@@ -96,9 +97,8 @@ SIZE Form::layOut(UINT dpi) {
         bigIcon_ = std::move(big);
         smallIcon_ = std::move(small);
     }
-    dpi_ = dpi;
     RedrawWindow(handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
-    return frameSize(clientSize(layout_, measured), handle(), dpi);
+    return frameSize(clientSize(layout_, scale), handle(), dpi);
 }
 
 void Form::place(SIZE size, bool centred, POINT corner) {
@@ -114,7 +114,7 @@ void Form::place(SIZE size, bool centred, POINT corner) {
     // area exact.
     RECT client;
     GetClientRect(handle(), &client);
-    SIZE exact = clientSize(layout_, measuredTextHeight_);
+    SIZE exact = clientSize(layout_, scale_);
     if (client.right != exact.cx || client.bottom != exact.cy)
         placeAt({size.cx + exact.cx - client.right, size.cy + exact.cy - client.bottom});
 }
@@ -273,7 +273,7 @@ Control* Form::controlOf(HWND window) const {
 void Form::show() {
     // Hidden, a form may have missed its monitor's changes of density: laid out for that monitor
     // now, centred at its first showing, where it was after.
-    if (UINT dpi = windowDpi(handle()); dpi != dpi_) {
+    if (UINT dpi = windowDpi(handle()); static_cast<int>(dpi) != scale_.dpi) {
         RECT at{};
         GetWindowRect(handle(), &at);
         place(layOut(dpi), !shownOnce_, {at.left, at.top});

@@ -37,9 +37,9 @@ public:
     Control* controlAt(POINT point) const;
     Control* controlOf(HWND window) const;
     void setActiveControl(Control* control);
-    // The height of "0" the form is laid out by: its scale, part of its state, which a check of
-    // the layout reads too.
-    int measuredTextHeight() const { return measuredTextHeight_; }
+    // What the form is laid out by at its density, part of its state, which a check of the
+    // layout reads too.
+    const Scale& scale() const { return scale_; }
     void run(Handler handler) {
         if (handler)
             handler.run(*this);
@@ -109,8 +109,7 @@ private:
     UniqueFont font_;
     UniqueBrush backgroundBrush_; // of the background's colour as the system has it now
     UniqueIcon bigIcon_, smallIcon_;
-    int measuredTextHeight_ = designTextHeight;
-    UINT dpi_ = 0; // the density laid out at
+    Scale scale_{.dpi = 0}; // the density laid out at
     bool shownOnce_ = false;
     Accessibility accessibility_{*this};
     std::vector<std::unique_ptr<Control>> controls_;

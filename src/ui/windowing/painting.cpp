@@ -57,5 +57,5 @@ void Form::paintControls(HDC dc) {
 void Form::onDrawItem(const DRAWITEMSTRUCT& item) {
     bool cuesHidden = SendMessageA(handle(), WM_QUERYUISTATE, 0, 0) & UISF_HIDEACCEL;
     if (Control* control = controlOf(item.hwndItem))
-        control->drawItem(item, measuredTextHeight_, cuesHidden);
+        control->drawItem(item, scale_, cuesHidden);
 }

@@ -17,6 +17,68 @@ UniqueFont createFont(const std::string_view face, int pixelHeight) {
     return UniqueFont(font);
 }
 
+namespace {
+
+// The TrueType twins of a raster design, in order. Windows has had "Microsoft Sans Serif", the
+// scalable "MS Sans Serif", since Windows 2000 ("MS Shell Dlg" maps to it there); Wine ships none
+// and draws its own dialogs in Tahoma, which Windows' "MS Shell Dlg 2" names too.
+struct Twins {
+    std::string_view raster, scalable[2];
+} constexpr twins[] = {{"MS Sans Serif", {"Microsoft Sans Serif", "Tahoma"}}};
+
+// Whether the face has a bitmap of this cell height of its own. The system makes other sizes of
+// a raster face only as whole multiples of one, which spreads the letters apart.
+bool hasBitmapOfHeight(HDC dc, const std::string& face, LONG cellHeight) {
+    LOGFONTA wanted{};
+    wanted.lfCharSet = DEFAULT_CHARSET;
+    face.copy(wanted.lfFaceName, LF_FACESIZE - 1);
+    struct Search {
+        LONG height;
+        bool found = false;
+    } search{cellHeight};
+    EnumFontFamiliesExA(
+        dc, &wanted,
+        [](const LOGFONTA*, const TEXTMETRICA* metrics, DWORD type, LPARAM context) -> int {
+            auto* search = reinterpret_cast<Search*>(context);
+            search->found |= (type & RASTER_FONTTYPE) && metrics->tmHeight == search->height;
+            return !search->found;
+        },
+        reinterpret_cast<LPARAM>(&search), 0);
+    return search.found;
+}
+
+// Whether the system gives this very face at the height asked: a scalable one, or a raster one
+// in a size of its own whose characters are that high. A face it lacks comes back as another
+// (GetTextFace says which), and a raster face as its nearest size.
+bool givesFaceAt(std::string_view face, int pixelHeight) {
+    UniqueFont font = createFont(face, pixelHeight);
+    ScopedGetDC screen(nullptr);
+    ScopedSelectObject selected(screen, font.get());
+    char given[LF_FACESIZE] = "";
+    TEXTMETRICA metrics{};
+    if (!GetTextFaceA(screen, LF_FACESIZE, given) || face != given ||
+        !GetTextMetricsA(screen, &metrics))
+        return false;
+    // TMPF_VECTOR: an outline face, TrueType among them (TEXTMETRIC documentation).
+    if (metrics.tmPitchAndFamily & TMPF_VECTOR)
+        return true;
+    return metrics.tmHeight - metrics.tmInternalLeading == pixelHeight &&
+           hasBitmapOfHeight(screen, given, metrics.tmHeight);
+}
+
+} // namespace
+
+std::string_view faceAt(std::string_view design, int pixelHeight) {
+    if (givesFaceAt(design, pixelHeight))
+        return design;
+    for (const Twins& raster : twins)
+        if (raster.raster == design)
+            for (std::string_view twin : raster.scalable)
+                if (givesFaceAt(twin, pixelHeight))
+                    return twin;
+    return design;
+}
+
 SIZE textExtent(HDC dc, HFONT font, std::string_view text) {
     ScopedSelectObject selected(dc, font);
     SIZE size{};

@@ -16,6 +16,9 @@ template <class Function> Function systemFunction(const char* module, const char
 
 COLORREF colourOf(Colour colour);
 UniqueFont createFont(std::string_view face, int pixelHeight);
+// The face to draw a design face in at a pixel height: the design's own where the system has it
+// at that height, else the same design in TrueType, else the design's own as the system maps it.
+std::string_view faceAt(std::string_view design, int pixelHeight);
 SIZE textExtent(HDC dc, HFONT font, std::string_view text);
 
 // A caption, the one way every control's is drawn, measured, read and pressed: "&" marks the
