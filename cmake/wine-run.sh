@@ -251,7 +251,12 @@ make_prefix() {
             # One virtual desktop for every process, so SendInput reaches the foreground
             # window and GetGUIThreadInfo reports the focus.
             wine reg add 'HKCU\Software\Wine\Explorer' /v Desktop /d Default /f >/dev/null 2>&1
-            wine reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Default /d 800x600 /f >/dev/null 2>&1
+            # Past 150 % the main window needs more room: up to 300 % a desktop as large as the
+            # tests' X screen (a larger screen puts Wine 10's mouse input off the desktop).
+            desktop=800x600
+            [ "$dpi" -le 144 ] || desktop=1024x768
+            wine reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Default /d "$desktop" /f \
+                >/dev/null 2>&1
             wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$dpi" /f >/dev/null 2>&1
             wineserver --wait
             # Wine links the user's Desktop, Documents and the like to $HOME; plain folders
