@@ -1,5 +1,6 @@
 // The Win32 side of the platform seam against Wine's real shell, file system and message boxes:
 // what it reads, starts and shows. The link file it writes: link_file_tests.cpp.
+#include "com.h"
 #include "launcher.h"
 #include "shell_operations_win32.h"
 #include "win32_support.h"
@@ -7,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <thread>
 
 namespace {
 
@@ -91,6 +93,21 @@ TEST_F(RealShell, ApplicationBoxIsUnownedUntilTheWindowingLayerBindsIt) {
     ASSERT_TRUE(box.found);
     EXPECT_EQ(box.text, "text");
     EXPECT_EQ(box.owner, nullptr);
+}
+
+// COM on a thread already in another apartment is usable but not ours: once that apartment has
+// gone, the next call starts it, apartment-threaded as the shell asks.
+TEST(ComOnThisThread, IsStartedOnceItCanBe) {
+    std::thread([] {
+        CoInitializeEx(nullptr, COINIT_MULTITHREADED);
+        EXPECT_TRUE(initializeComOnThisThread()) << "usable in the other apartment";
+        CoUninitialize();
+        EXPECT_TRUE(initializeComOnThisThread());
+        APTTYPE type = APTTYPE_MTA;
+        APTTYPEQUALIFIER qualifier{};
+        EXPECT_EQ(CoGetApartmentType(&type, &qualifier), S_OK) << "no COM: not tried again";
+        EXPECT_TRUE(type == APTTYPE_STA || type == APTTYPE_MAINSTA) << type;
+    }).join();
 }
 
 } // namespace
