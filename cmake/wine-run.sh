@@ -221,9 +221,11 @@ wine_fonts=/usr/share/wine/fonts
 
 # Made by this Wine, and made with its fonts (a prefix from before they were copied counts as
 # half-made; one made by another Wine is made again, never opened).
-wine_version=$(wine --version)
+# The recipe's number goes up when what make_prefix does changes, so that older prefixes are
+# made again.
+made_by="$(wine --version), recipe 2"
 ready() {
-    [ "$(marker "$1")" = "$wine_version" ] && [ -f "$1/drive_c/windows/Fonts/marlett.ttf" ]
+    [ "$(marker "$1")" = "$made_by" ] && [ -f "$1/drive_c/windows/Fonts/marlett.ttf" ]
 }
 
 # The machine's prefix for this Wine and density, made when missing.
@@ -258,6 +260,11 @@ make_prefix() {
             wine reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Default /d "$desktop" /f \
                 >/dev/null 2>&1
             wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$dpi" /f >/dev/null 2>&1
+            # A program that crashes ends at once, with the exception's code: with no debugger
+            # command Wine starts none (without one it would start winedbg, whose dialog holds
+            # the test until ctest's time-out).
+            wine reg add 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\AeDebug' \
+                /v Debugger /d "" /f >/dev/null 2>&1
             wineserver --wait
             # Wine links the user's Desktop, Documents and the like to $HOME; plain folders
             # keep what is written there inside each copy of the prefix.
@@ -267,7 +274,7 @@ make_prefix() {
                     mkdir "$link"
                 fi
             done
-            echo "$wine_version" >"$WINEPREFIX/.morva-ready"
+            echo "$made_by" >"$WINEPREFIX/.morva-ready"
         fi
     ) 9>"$made.lock"
 }
