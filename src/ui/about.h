@@ -11,6 +11,14 @@ public:
     void lblLink2URLMouseMove();
     void FormMouseMove();
     void BitBtn1Click();
+
+    // Which handler each event of its layout (layoutOf<TfrmAbout>) runs.
+    static constexpr Binding<TfrmAbout> handlers[] = {
+        {"lblLink2URL", Event::click, &TfrmAbout::lblLink2URLClick},
+        {"lblLink2URL", Event::mouseMove, &TfrmAbout::lblLink2URLMouseMove},
+        {"", Event::mouseMove, &TfrmAbout::FormMouseMove},
+        {"BitBtn1", Event::click, &TfrmAbout::BitBtn1Click},
+    };
 };
 
 // The one About dialog, owned by the application.

@@ -25,30 +25,6 @@ struct FontLayout {
     int pointSize = 0; // a control's own: 0, the window's font
 };
 
-class Form;
-// A form's handler, named by its layout (`on<&TfrmMain::btnExitClick>`): a member of one form,
-// erased to one function type so that one row type serves every form. It carries its form's
-// tag, by which a form checks at compile time that its layout names only its own handlers.
-struct Handler {
-    void (*run)(Form&) = nullptr;
-    unsigned form = 0; // formTag of its form; 0: no handler
-    constexpr explicit operator bool() const { return run != nullptr; }
-};
-// A number the compiler makes from a form's type name (FNV-1a), unique to it among the forms:
-// compared at compile time, where addresses of functions and variables may not be.
-template <class F> constexpr unsigned formTag() {
-    unsigned hash = 2166136261u;
-    for (char c : std::string_view(__PRETTY_FUNCTION__))
-        hash = (hash ^ static_cast<unsigned char>(c)) * 16777619u;
-    return hash;
-}
-template <class Member> struct MemberOf;
-template <class F> struct MemberOf<void (F::*)()> { using Class = F; };
-template <auto member>
-inline constexpr Handler on{
-    [](Form& form) { (static_cast<typename MemberOf<decltype(member)>::Class&>(form).*member)(); },
-    formTag<typename MemberOf<decltype(member)>::Class>()};
-
 // The glyph button's picture beside its caption: its bitmap and the one it shows disabled, and
 // the inset of its focus rectangle.
 struct GlyphLayout {
@@ -56,15 +32,16 @@ struct GlyphLayout {
     int size = 0, spacing = 0, focusInset = 0;
 };
 
-// One control's design: the row a form reads wherever it needs it.
+// One control's design: the row a form reads wherever it needs it. Which handler its events
+// run is its form's to say (Binding, windowing/form.h).
 struct ControlLayout {
     std::string_view name;
     ControlKind kind;
-    int left, top, width, height; // labels size themselves to their caption
-    std::string_view caption;     // a picture's is never drawn: it names it for screen readers
-    int tabOrder = -1;            // -1: never takes the focus
-    Handler onClick{}, onDblClick{}, onMouseMove{};
-    int bitmap = 0, icon = 0; // a picture's resource: a bitmap, stretched; or an icon, per density
+    int left, top;
+    int width = 0, height = 0; // a label's are its caption's, measured: its row gives none
+    std::string_view caption;  // a picture's is never drawn: it names it for screen readers
+    int tabOrder = -1;         // -1: never takes the focus
+    int bitmap = 0, icon = 0;  // a picture's resource: a bitmap, stretched; or an icon, per density
     FontLayout font{};
     bool handCursor = false, isDefault = false, isCancel = false;
     ModalResult modalResult = ModalResult::none;
@@ -73,7 +50,6 @@ struct ControlLayout {
 
 struct MenuItemLayout {
     std::string_view name, caption;
-    Handler onClick{};
 };
 
 struct FormLayout {
@@ -85,32 +61,30 @@ struct FormLayout {
     int icon = 0;                  // resource id, 0: none
     std::span<const MenuItemLayout> menu{};
     std::span<const ControlLayout> controls;
-    int activeControl = -1; // the initially active control's index (controlIndex); -1: none
-    Handler onActivate{}, onMouseMove{};
 };
 
 // Each form's layout, specialised for it in resources/layouts.h.
 template <class F> extern const FormLayout layoutOf;
 
-// The index of the control named `name`, found at compile time: a name the layout lacks does
-// not compile.
-consteval int controlIndex(std::span<const ControlLayout> controls, std::string_view name) {
+// The index of the control named `name`, taken as a constant where it is used (control<name>,
+// FormOf), so that a name the layout lacks does not compile.
+constexpr int controlIndex(std::span<const ControlLayout> controls, std::string_view name) {
     for (size_t i = 0; i < controls.size(); ++i)
         if (controls[i].name == name)
             return static_cast<int>(i);
     throw "the layout has no control of that name";
 }
 
-// Whether every handler a layout names is a member of the form whose tag is `form`.
-constexpr bool namesOnlyHandlersOf(const FormLayout& layout, unsigned form) {
-    auto own = [form](const Handler& h) { return !h.form || h.form == form; };
-    for (const ControlLayout& row : layout.controls)
-        if (!own(row.onClick) || !own(row.onDblClick) || !own(row.onMouseMove))
-            return false;
-    for (const MenuItemLayout& item : layout.menu)
-        if (!own(item.onClick))
-            return false;
-    return own(layout.onActivate) && own(layout.onMouseMove);
+// What a binding's name stands for in a layout, taken as a constant in the same way: one of its
+// controls, one of its menu items, or (empty) the form itself.
+struct Target {
+    int control = -1, menuItem = -1;
+};
+constexpr Target targetOf(const FormLayout& layout, std::string_view name) {
+    for (size_t i = 0; i < layout.menu.size(); ++i)
+        if (layout.menu[i].name == name)
+            return {.menuItem = static_cast<int>(i)};
+    return name.empty() ? Target{} : Target{.control = controlIndex(layout.controls, name)};
 }
 
 // The height of "0" in the 8-point window font at 96 pixels per inch: the unit layouts are

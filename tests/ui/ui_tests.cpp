@@ -800,43 +800,71 @@ protected:
     }
 };
 
-TEST_F(AboutDialog, OpensModallyWithAltAAndOnlyEnterClosesIt) {
-    bool mainEnabled = true, openAfterEscape = false, closedAfterEnter = false;
-    whileOpen([&] { pressWith(VK_MENU, 'A'); },
-              [&] {
-                  mainEnabled = IsWindowEnabled(main());
-                  key(VK_ESCAPE);
-                  waitUntilHandled();
-                  openAfterEscape = IsWindowVisible(about());
-                  key(VK_RETURN);
-                  closedAfterEnter = waitUntil([&] { return !IsWindowVisible(about()); });
-              });
-    EXPECT_FALSE(mainEnabled) << "the main window is disabled while the dialog shows";
-    EXPECT_TRUE(openAfterEscape) << "Escape does not close it";
-    EXPECT_TRUE(closedAfterEnter) << "Enter closes it";
-    expectBackOnSinglePlay();
+// Opened by the menu bar's item, with Alt+A or the mouse.
+TEST_F(AboutDialog, OpensModallyFromTheMenuAndOnlyEnterClosesIt) {
+    RECT item{};
+    GetMenuItemRect(main(), GetMenu(main()), 0, &item);
+    for (const auto& open : {std::function<void()>([&] { pressWith(VK_MENU, 'A'); }),
+                             std::function<void()>([&] { clickAt(centreOf(item)); })}) {
+        bool mainEnabled = true, openAfterEscape = false, closedAfterEnter = false;
+        whileOpen(open, [&] {
+            mainEnabled = IsWindowEnabled(main());
+            key(VK_ESCAPE);
+            waitUntilHandled();
+            openAfterEscape = IsWindowVisible(about());
+            key(VK_RETURN);
+            closedAfterEnter = waitUntil([&] { return !IsWindowVisible(about()); });
+        });
+        EXPECT_FALSE(mainEnabled) << "the main window is disabled while the dialog shows";
+        EXPECT_TRUE(openAfterEscape) << "Escape does not close it";
+        EXPECT_TRUE(closedAfterEnter) << "Enter closes it, or it never opened";
+        expectBackOnSinglePlay();
+        shell_.calls.clear();
+    }
 }
 
-TEST_F(AboutDialog, ClosedByItsButtonTheResultIsCancel) {
-    ModalResult result = ModalResult::none;
-    whileOpen([&] { result = frmAbout->showModal(); },
-              [&] { key(VK_RETURN); });
+// Shown modally again from inside its own modal loop (a timer's callback there), it is refused
+// at once and stays in the one loop, which its button then ends with the result Cancel.
+TEST_F(AboutDialog, ClosedByItsButtonTheResultIsCancelAndASecondShowingIsRefused) {
+    static ModalResult result, inner;
+    static std::atomic<bool> openAfterInner;
+    result = inner = ModalResult::cancel;
+    openAfterInner = false;
+    whileOpen(
+        [&] {
+            SetTimer(nullptr, 0, 100, [](HWND, UINT, UINT_PTR timer, DWORD) {
+                KillTimer(nullptr, timer);
+                inner = frmAbout->showModal();
+                openAfterInner = IsWindowVisible(frmAbout->handle());
+            });
+            result = frmAbout->showModal();
+        },
+        [&] {
+            waitUntil([&] { return openAfterInner.load(); }, std::chrono::seconds(2));
+            key(VK_RETURN);
+        });
+    EXPECT_EQ(inner, ModalResult::none) << "shown again inside its own loop";
+    EXPECT_TRUE(openAfterInner);
     EXPECT_EQ(result, ModalResult::cancel);
 }
 
 TEST_F(AboutDialog, LinkIsRedFromHoverUntilThePointerCrossesBareBackground) {
     const POINT bare{60, 42}; // between the copyright notice and the launcher's name
     int before = -1, hovered = -1, overPicture = -1, overLabel = -1, overButton = -1;
-    HCURSOR overLink = nullptr;
+    HCURSOR overLink = nullptr, overBare = nullptr;
+    // Set as a move comes in, before the move itself is handled.
+    auto cursor = [] {
+        CURSORINFO info{};
+        info.cbSize = sizeof info;
+        return GetCursorInfo(&info) ? info.hCursor : nullptr;
+    };
     openWithAltA([&] {
         movePointerTo(bare);
         before = redPixelsOfTheLink();
+        overBare = cursor();
         movePointerTo(centreOf(bounds("lblLink2URL")),
                       redSettles(hovered, [](int red) { return red > 10; }));
-        // Set as the move came in, before the move itself was handled.
-        CURSORINFO cursor{};
-        cursor.cbSize = sizeof cursor;
-        overLink = GetCursorInfo(&cursor) ? cursor.hCursor : nullptr;
+        overLink = cursor();
         movePointerTo(centreOf(bounds("Image1")));
         overPicture = redPixelsOfTheLink();
         movePointerTo(centreOf(bounds("Label1")));
@@ -847,6 +875,7 @@ TEST_F(AboutDialog, LinkIsRedFromHoverUntilThePointerCrossesBareBackground) {
     EXPECT_EQ(before, 0);
     EXPECT_GT(hovered, 10) << "red under the pointer";
     EXPECT_EQ(overLink, LoadCursor(nullptr, IDC_HAND)) << "the hand pointer over the link";
+    EXPECT_EQ(overBare, LoadCursor(nullptr, IDC_ARROW)) << "the arrow away from it";
     EXPECT_EQ(overPicture, hovered);
     EXPECT_EQ(overLabel, hovered);
     EXPECT_EQ(overButton, hovered);
@@ -860,6 +889,22 @@ TEST_F(AboutDialog, LinkIsRedFromHoverUntilThePointerCrossesBareBackground) {
     });
     EXPECT_EQ(reopened, hovered);
     EXPECT_EQ(afterBackground, 0);
+}
+
+// A press on the link released off the dialog clicks nothing; nor does a release over the link
+// that no press began.
+TEST_F(AboutDialog, APressOnTheLinkReleasedElsewhereClicksNothing) {
+    openWithAltA([&] {
+        POINT link = onScreen(centreOf(bounds("lblLink2URL"))), away = onScreen({-30, -30});
+        movePointer(link);
+        sendButtons(link, {MOUSEEVENTF_LEFTDOWN});
+        movePointer(away);
+        sendButtons(away, {MOUSEEVENTF_LEFTUP});
+        movePointer(link);
+        sendButtons(link, {MOUSEEVENTF_LEFTUP});
+        waitUntilHandled();
+    });
+    EXPECT_EQ(shell_.calls, Calls{});
 }
 
 // A click, and a double-click, which is a click and a double-click event: one page each.
@@ -956,8 +1001,20 @@ TEST_F(AboutDialog, FollowsSystemColourChangesButTheRedLinkStaysRed) {
         COLORREF previous[2] = {GetSysColor(COLOR_BTNFACE), GetSysColor(COLOR_WINDOWTEXT)};
         ~Restore() { SetSysColors(2, elements, previous); }
     } restore{elements};
+    // The system tells top-level windows; each push button hears it from its own.
+    static int told = 0;
+    for (const auto& control : form_->controls())
+        if (control->window())
+            SetWindowSubclass(
+                control->window(),
+                [](HWND window, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR) {
+                    told += message == WM_SYSCOLORCHANGE;
+                    return DefSubclassProc(window, message, wParam, lParam);
+                },
+                1000, 0);
     ASSERT_TRUE(SetSysColors(2, elements, changed));
     settle();
+    EXPECT_EQ(told, 7) << "push buttons told of the change";
     auto is = [](COLORREF colour) { return [colour](COLORREF c) { return c == colour; }; };
     EXPECT_GT(countPixels({60, 40, 64, 44}, is(changed[0])), 15) << "the background";
     EXPECT_GT(countPixels(bounds("Label1"), is(changed[1])), 20) << "a label's text";
@@ -965,6 +1022,9 @@ TEST_F(AboutDialog, FollowsSystemColourChangesButTheRedLinkStaysRed) {
     EXPECT_GT(red, 10);
 }
 
+// Its check at the density's size (the test runs at every density), a grey one when disabled;
+// and its focus rectangle while focused, unless the keyboard cues hide it (which Wine never
+// does), drawn by it into a bitmap.
 TEST_F(AboutDialog, OkButtonShowsTheGreenCheckAndAGreyOneWhenDisabled) {
     frmAbout->show();
     settle();
@@ -973,8 +1033,28 @@ TEST_F(AboutDialog, OkButtonShowsTheGreenCheckAndAGreyOneWhenDisabled) {
             return GetGValue(c) > 90 && GetRValue(c) < 80 && GetBValue(c) < 80;
         });
     };
-    EXPECT_GT(green(), 20);
-    EnableWindow(frmAbout->control<"BitBtn1">().window(), FALSE);
+    int glyph = frmAbout->scale()(18);
+    EXPECT_GT(green(), glyph * glyph / 6) << "a check of " << glyph << " pixels";
+    const Control& ok = frmAbout->control<"BitBtn1">();
+    auto darkWhenDrawn = [&](UINT state) {
+        ScopedGetDC screen(nullptr);
+        ScopedMemoryDC dc(screen);
+        DRAWITEMSTRUCT item{ODT_BUTTON, 0, 0, ODA_DRAWENTIRE, state, ok.window(), dc,
+                            {0, 0, ok.bounds.right - ok.bounds.left,
+                             ok.bounds.bottom - ok.bounds.top}, 0};
+        UniqueBitmap bitmap(CreateCompatibleBitmap(screen, item.rcItem.right, item.rcItem.bottom));
+        ScopedSelectObject selected(dc, bitmap.get());
+        ok.drawItem(item, frmAbout->scale(), false);
+        int dark = 0;
+        for (int y = 0; y < item.rcItem.bottom; ++y)
+            for (int x = 0; x < item.rcItem.right; ++x)
+                dark += GetRValue(GetPixel(dc, x, y)) < 100;
+        return dark;
+    };
+    int plain = darkWhenDrawn(0);
+    EXPECT_GT(darkWhenDrawn(ODS_FOCUS), plain + glyph) << "no focus rectangle";
+    EXPECT_EQ(darkWhenDrawn(ODS_FOCUS | ODS_NOFOCUSRECT), plain) << "hidden by the cues";
+    EnableWindow(ok.window(), FALSE);
     settle();
     EXPECT_EQ(green(), 0);
 }
@@ -1028,6 +1108,15 @@ TEST_F(AboutDialog, ScreenReadersGetEveryControlInReadingOrder) {
             EXPECT_EQ(hit.vt == VT_I4 ? hit.lVal : -1, static_cast<long>(i + 1)) << "hit test";
         }
     }
+    // Up and down among the About box's windowless controls: the nearest in line that way.
+    AccessibleObject root = clientObject(about());
+    const std::tuple<long, long, long> moves[] = {
+        {5, NAVDIR_UP, 3}, {3, NAVDIR_DOWN, 5}, {6, NAVDIR_DOWN, 7}, {7, NAVDIR_UP, 6}};
+    for (auto [from, direction, to] : moves) {
+        VARIANT end{};
+        EXPECT_EQ(root->accNavigate(direction, childId(from), &end), S_OK);
+        EXPECT_EQ(end.vt == VT_I4 ? end.lVal : -1, to) << from << " way " << direction;
+    }
 }
 
 // The link's action opens the page once and leaves the dialog open and the link's colour as the
@@ -1050,6 +1139,12 @@ TEST_F(AboutDialog, DefaultActionsRunTheLinkAndTheArtworkOnce) {
     EnableWindow(main(), FALSE); // as under the About box: refused
     EXPECT_EQ(clientObject(main())->accDoDefaultAction(childId(8)), E_ACCESSDENIED);
     EnableWindow(main(), TRUE);
+    // Checked when it runs: disabled after it was posted, refused too.
+    EXPECT_EQ(clientObject(main())->accDoDefaultAction(childId(8)), S_OK);
+    EnableWindow(main(), FALSE);
+    settle();
+    EnableWindow(main(), TRUE);
+    EXPECT_EQ(shell_.calls, Calls{}) << "run though disabled since it was posted";
     EXPECT_EQ(clientObject(main())->accDoDefaultAction(childId(8)), S_OK);
     settle();
     EXPECT_EQ(shell_.calls, Calls{demo});
@@ -1116,6 +1211,17 @@ TEST_F(MainWindow, TheAccessibleObjectRefusesNullPointersAndBadIds) {
           a->GetTypeInfo(0, 0, nullptr), a->get_accParent(nullptr), a->get_accChildCount(nullptr),
           a->get_accFocus(nullptr), a->get_accSelection(nullptr), a->accHitTest(0, 0, nullptr)})
         EXPECT_EQ(refused, E_POINTER);
+}
+
+// With no application, or none any more, what a guarded call catches is still shown: in the
+// plain box, owned by nobody.
+TEST(Guarded, WithNoApplicationTheExceptionIsStillShown) {
+    SeenBox box = watchMessageBox(GetCurrentThreadId(), "", [] {
+        guarded([] { throw std::runtime_error("Gone"); });
+    });
+    EXPECT_TRUE(box.found);
+    EXPECT_EQ(box.text, "Gone");
+    EXPECT_EQ(box.owner, nullptr);
 }
 
 } // namespace

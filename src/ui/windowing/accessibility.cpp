@@ -293,16 +293,16 @@ public:
     }
     HRESULT STDMETHODCALLTYPE accDoDefaultAction(VARIANT id) override {
         return answer(id, true, asking(&IAccessible::accDoDefaultAction), [&](Control* control) {
-            if (!control || !control->defaultAction())
+            if (!control || !control->defaultEvent())
                 return DISP_E_MEMBERNOTFOUND;
             // A window a modal dialog or box has disabled takes no input, a reader's neither.
             if (!IsWindowEnabled(form_->handle()))
                 return E_ACCESSDENIED;
             // Run after this call returns, as accDoDefaultAction's documentation asks: a
-            // handler may open a box, and the reader must not wait on it. The form's controls
-            // stand in its layout's order.
-            auto index = static_cast<WPARAM>(&control->row - form_->layout().controls.data());
-            return PostMessageA(form_->handle(), defaultActionMessage, index, 0) ? S_OK : E_FAIL;
+            // handler may open a box, and the reader must not wait on it. The form checks the
+            // control again when it comes (Form::activate).
+            auto named = reinterpret_cast<WPARAM>(control);
+            return PostMessageA(form_->handle(), defaultActionMessage, named, 0) ? S_OK : E_FAIL;
         });
     }
     HRESULT STDMETHODCALLTYPE put_accName(VARIANT, BSTR) override { return E_NOTIMPL; }
@@ -366,16 +366,12 @@ Accessibility::~Accessibility() {
 LRESULT Accessibility::getObject(WPARAM flags, LPARAM objectId) {
     if (static_cast<LONG>(static_cast<DWORD>(objectId)) != OBJID_CLIENT)
         return 0;
-    initializeComOnThisThread();
+    // Without COM no reference can be handed out: the system's own object serves.
+    if (!initializeComOnThisThread())
+        return 0;
     if (!object_)
         object_.reset(new FormAccessible(form_)); // its first reference
     return LresultFromObject(__uuidof(IAccessible), flags, object_.get());
-}
-
-void Accessibility::runDefaultAction(WPARAM control) {
-    const auto& controls = form_.controls();
-    if (control < controls.size())
-        form_.run(controls[control]->defaultAction());
 }
 
 void Accessibility::disconnect() {

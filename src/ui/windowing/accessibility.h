@@ -12,8 +12,8 @@
 class Form;
 class FormAccessible;
 
-// Posted to a form to run a windowless control's default action (wParam: its index among the
-// form's controls) once the reader's call has returned.
+// Posted to a form to run a windowless control's default action (wParam: the Control) once the
+// reader's call has returned.
 inline constexpr UINT defaultActionMessage = WM_APP + 1;
 
 class Accessibility {
@@ -26,7 +26,6 @@ public:
     // WM_GETOBJECT: a reference to the client area's object, made at the first request (COM
     // starts then) and kept; 0 for any other object the system asks about.
     LRESULT getObject(WPARAM flags, LPARAM objectId);
-    void runDefaultAction(WPARAM control);
     // The window is going: references readers still hold answer an error from now on.
     void disconnect();
 

@@ -184,12 +184,18 @@ void Application::messageBox(const std::string& text, const std::string& caption
 
 void Application::showException(const std::exception& error) noexcept {
     // Shown whatever else failed: where the modal sequence cannot be had (no memory to list
-    // the windows), the plain box.
+    // the windows), or there is no application, the plain box.
+    Application* application = current_;
     try {
-        messageBox(exceptionBoxText(error.what()), title_, MB_ICONHAND);
-    } catch (...) {
-        MessageBoxA(handle(), error.what(), title_.c_str(), MB_ICONHAND);
+        if (application) {
+            application->messageBox(exceptionBoxText(error.what()), application->title_,
+                                    MB_ICONHAND);
+            return;
+        }
+    } catch (...) { // the plain box below
     }
+    MessageBoxA(application ? application->handle() : nullptr, error.what(),
+                application ? application->title_.c_str() : nullptr, MB_ICONHAND);
 }
 
 UniqueBitmap Application::taskbarPicture(int maxWidth, int maxHeight) const {

@@ -54,7 +54,8 @@ public:
 
     // A message box modal to all of the program's windows, owned by the application's window.
     void messageBox(const std::string& text, const std::string& caption, unsigned flags);
-    void showException(const std::exception& error) noexcept;
+    // The exception box, the application's; a plain one when there is no application (any more).
+    static void showException(const std::exception& error) noexcept;
     // The running executable's full path; nothing when it was too long to read whole.
     std::optional<std::string> exeName() const { return shellOperations().executablePath(); }
 
@@ -115,8 +116,8 @@ template <class Body> void guarded(Body&& body) noexcept {
     try {
         body();
     } catch (const std::exception& error) {
-        Application::instance().showException(error);
+        Application::showException(error);
     } catch (...) {
-        Application::instance().showException(WindowsError("Unknown exception"));
+        Application::showException(WindowsError("Unknown exception"));
     }
 }

@@ -7,27 +7,44 @@
 
 namespace {
 
-constexpr UINT firstControlId = 100;
-
 HINSTANCE moduleInstance() {
     return Application::instance().moduleInstance();
 }
 
-// A push button: a BUTTON window; the form's keyboard model reaches it through a subclass.
-class PushButton : public Control {
+// A control that is a BUTTON window of a style; the form's keyboard model reaches it through a
+// subclass. A click, and the fast second click its class reports on its own, are both a click.
+class ButtonWindow : public Control {
 public:
-    PushButton(const ControlLayout& design, size_t index, HWND form, DWORD style)
+    ButtonWindow(const ControlLayout& design, HWND form, DWORD style)
         : Control(design),
           window_(CreateWindowExA(
               0, "BUTTON", std::string(design.caption).c_str(),
               WS_CHILD | WS_VISIBLE | BS_NOTIFY | (design.tabOrder >= 0 ? WS_TABSTOP : 0) | style,
-              0, 0, 0, 0, form,
-              reinterpret_cast<HMENU>(static_cast<UINT_PTR>(firstControlId + index)),
-              moduleInstance(), nullptr)) {
+              0, 0, 0, 0, form, nullptr, moduleInstance(), nullptr)) {
         if (!window_)
             throw WindowsError("Cannot create the button " + std::string(design.name));
     }
     HWND window() const override { return window_; }
+    bool clickedBy(UINT notification) const override {
+        return notification == BN_CLICKED || notification == BN_DOUBLECLICKED;
+    }
+
+protected:
+    void fit(HFONT font, Prepared&) override {
+        SetWindowPos(window_, nullptr, bounds.left, bounds.top, bounds.right - bounds.left,
+                     bounds.bottom - bounds.top, SWP_NOZORDER | SWP_NOACTIVATE);
+        SendMessageA(window_, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+    }
+
+    HWND window_; // borrowed: the form's window destroys it with itself
+};
+
+// A push button: pressed by Enter while it has the focus, and then drawn as the default button.
+class PushButton : public ButtonWindow {
+public:
+    PushButton(const ControlLayout& design, HWND form, DWORD style = BS_PUSHBUTTON)
+        : ButtonWindow(design, form, style) {}
+    bool takesEnter() const override { return true; }
     void showAsDefault(bool asDefault) override {
         if (std::exchange(drawnAsDefault_, asDefault) != asDefault)
             restyle(asDefault);
@@ -38,21 +55,15 @@ protected:
         SendMessageA(window_, BM_SETSTYLE,
                      (asDefault ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON) | BS_NOTIFY, TRUE);
     }
-    void fit(HFONT font) override {
-        SetWindowPos(window_, nullptr, bounds.left, bounds.top, bounds.right - bounds.left,
-                     bounds.bottom - bounds.top, SWP_NOZORDER | SWP_NOACTIVATE);
-        SendMessageA(window_, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
-    }
 
-    HWND window_; // borrowed: the form's window destroys it with itself
     bool drawnAsDefault_ = false;
 };
 
 // A push button drawn by its form: a glyph beside the caption, which it shows grey when disabled.
 class GlyphButton : public PushButton {
 public:
-    GlyphButton(const ControlLayout& design, size_t index, HWND form)
-        : PushButton(design, index, form, BS_OWNERDRAW),
+    GlyphButton(const ControlLayout& design, HWND form)
+        : PushButton(design, form, BS_OWNERDRAW),
           glyph_(loadBitmap(moduleInstance(), design.glyph.image)),
           disabledGlyph_(loadBitmap(moduleInstance(), design.glyph.disabledImage)) {}
     void drawItem(const DRAWITEMSTRUCT& item, const Scale& scale, bool cuesHidden) const override;
@@ -120,16 +131,23 @@ public:
           bitmap_(design.bitmap ? loadBitmap(moduleInstance(), design.bitmap) : UniqueBitmap()) {}
     void paint(HDC dc, HFONT, HBRUSH) const override;
     AccessibleRole accessibleRole() const override {
+        std::optional<Event> action = defaultEvent();
         return {ROLE_SYSTEM_GRAPHIC, STATE_SYSTEM_READONLY,
-                row.onClick      ? L"Click"
-                : row.onDblClick ? L"Double Click"
-                                     : nullptr};
+                !action                        ? nullptr
+                : action == Event::doubleClick ? L"Double Click"
+                                               : L"Click"};
+    }
+    Prepared prepare(const Scale& scale) const override {
+        Prepared prepared = Control::prepare(scale);
+        if (row.icon)
+            prepared.icon = loadIcon(moduleInstance(), row.icon, scale(row.width));
+        return prepared;
     }
 
 private:
-    void fit(HFONT) override {
-        if (row.icon)
-            icon_ = loadIcon(moduleInstance(), row.icon, bounds.right - bounds.left);
+    void fit(HFONT, Prepared& prepared) override {
+        if (prepared.icon)
+            icon_ = std::move(prepared.icon);
     }
 
     UniqueBitmap bitmap_;
@@ -156,12 +174,12 @@ void Picture::paint(HDC dc, HFONT, HBRUSH) const {
 
 } // namespace
 
-std::unique_ptr<Control> Control::make(const ControlLayout& row, size_t index, HWND form) {
+std::unique_ptr<Control> Control::make(const ControlLayout& row, HWND form) {
     switch (row.kind) {
     case ControlKind::pushButton:
-        return std::make_unique<PushButton>(row, index, form, BS_PUSHBUTTON);
+        return std::make_unique<PushButton>(row, form);
     case ControlKind::glyphButton:
-        return std::make_unique<GlyphButton>(row, index, form);
+        return std::make_unique<GlyphButton>(row, form);
     case ControlKind::label:
         return std::make_unique<Label>(row, form);
     case ControlKind::picture:
@@ -170,18 +188,22 @@ std::unique_ptr<Control> Control::make(const ControlLayout& row, size_t index, H
     throw WindowsError("No such kind of control");
 }
 
-void Control::layOut(const Scale& scale, HFONT font) {
-    bounds = {scale(row.left), scale(row.top), scale(row.left) + scale(row.width),
-              scale(row.top) + scale(row.height)};
-    UniqueFont own;
+Prepared Control::prepare(const Scale& scale) const {
+    Prepared prepared;
     if (row.font.pointSize)
-        own = createFont(row.font.face.empty() ? scale.face : row.font.face,
-                         scale.fontHeight(row.font.pointSize));
-    fit(own ? own.get() : font);
-    ownFont_ = std::move(own); // a button's previous font goes only once it has the new one
+        prepared.font = createFont(row.font.face.empty() ? scale.face : row.font.face,
+                                   scale.fontHeight(row.font.pointSize));
+    return prepared;
 }
 
-void Label::fit(HFONT font) {
+void Control::place(const Scale& scale, HFONT font, Prepared prepared) {
+    bounds = {scale(row.left), scale(row.top), scale(row.left) + scale(row.width),
+              scale(row.top) + scale(row.height)};
+    fit(prepared.font ? prepared.font.get() : font, prepared);
+    ownFont_ = std::move(prepared.font); // a button's previous font goes once it has the new one
+}
+
+void Label::fit(HFONT font, Prepared&) {
     // Sized to the caption on one line, trailing spaces included; the left edge stays.
     SIZE size = Caption{row.caption}.size(ScopedGetDC(nullptr), font);
     bounds.right = bounds.left + size.cx;
@@ -202,8 +224,8 @@ void Label::paint(HDC dc, HFONT font, HBRUSH background) const {
 }
 
 AccessibleRole Label::accessibleRole() const {
-    if (row.onClick)
+    if (on(Event::click))
         return {ROLE_SYSTEM_LINK, STATE_SYSTEM_LINKED, L"Jump"};
     return {ROLE_SYSTEM_STATICTEXT, STATE_SYSTEM_READONLY,
-            row.onDblClick ? L"Double Click" : nullptr};
+            on(Event::doubleClick) ? L"Double Click" : nullptr};
 }

@@ -41,7 +41,7 @@ SIZE clientSize(const FormLayout& layout, const Scale& scale) {
 
 } // namespace
 
-Form::Form(const FormLayout& layout, Key) : layout_(layout) {
+Form::Form(const FormLayout& layout) : layout_(layout), menuHandlers_(layout.menu.size()) {
     Application& application = Application::instance();
     HINSTANCE instance = application.moduleInstance();
     std::string className(layout.className);
@@ -63,12 +63,10 @@ Form::Form(const FormLayout& layout, Key) : layout_(layout) {
     (void)menu.release(); // the window destroys its menu bar with itself
 
     for (const ControlLayout& row : layout.controls) {
-        controls_.push_back(Control::make(row, controls_.size(), window));
+        controls_.push_back(Control::make(row, window));
         if (HWND button = controls_.back()->window())
             keepButtonKeys(button);
     }
-    if (layout.activeControl >= 0)
-        activeControl_ = controls_[layout.activeControl].get();
     place(layOut(windowDpi(window)), true);
 
     // Accelerator underlines and focus rectangles as the system's keyboard-cue setting says,
@@ -80,18 +78,34 @@ Form::Form(const FormLayout& layout, Key) : layout_(layout) {
     updateDefaultLook();
 }
 
+void Form::bind(Target target, Event event, Handler handler) {
+    if (target.control >= 0)
+        controls_[target.control]->bind(event, handler);
+    else if (target.menuItem >= 0)
+        menuHandlers_[target.menuItem] = handler;
+    else
+        formHandlers_[static_cast<size_t>(event)] = handler;
+}
+
 SIZE Form::layOut(UINT dpi) {
     HINSTANCE instance = Application::instance().moduleInstance();
     // Its "0" decides the scale, applied to the layout's own figures, never to the current ones.
     auto [font, scale] = windowFontAt(layout_, dpi);
+    std::vector<Prepared> prepared;
     for (const auto& control : controls_)
-        control->layOut(scale, font.get());
+        prepared.push_back(control->prepare(scale));
+    UniqueIcon big, small;
+    if (layout_.icon) {
+        big = loadIcon(instance, layout_.icon, systemMetric(SM_CXICON, dpi));
+        small = loadIcon(instance, layout_.icon, systemMetric(SM_CXSMICON, dpi));
+    }
+
+    // Nothing fails from here on.
+    for (size_t i = 0; i < controls_.size(); ++i)
+        controls_[i]->place(scale, font.get(), std::move(prepared[i]));
     font_ = std::move(font);
     scale_ = scale;
-
-    if (layout_.icon) {
-        UniqueIcon big = loadIcon(instance, layout_.icon, systemMetric(SM_CXICON, dpi));
-        UniqueIcon small = loadIcon(instance, layout_.icon, systemMetric(SM_CXSMICON, dpi));
+    if (big) {
         SendMessageA(handle(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(big.get()));
         SendMessageA(handle(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(small.get()));
         bigIcon_ = std::move(big);
@@ -146,7 +160,7 @@ LRESULT Form::handleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
             return object;
         break;
     case defaultActionMessage:
-        accessibility_.runDefaultAction(wParam);
+        onDefaultAction(reinterpret_cast<Control*>(wParam));
         return 0;
     case WM_ACTIVATE:
         if (onActivate(LOWORD(wParam) != WA_INACTIVE, HIWORD(wParam) != 0))
@@ -198,6 +212,9 @@ LRESULT Form::handleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_LBUTTONDBLCLK:
         onDoubleClick(pointOf(lParam));
         return 0;
+    case WM_CAPTURECHANGED:
+        pressed_ = nullptr; // the press is over, wherever the button went up
+        return 0;
     case WM_SETCURSOR:
         if (onSetCursor(reinterpret_cast<HWND>(wParam), LOWORD(lParam)))
             return TRUE;
@@ -207,16 +224,16 @@ LRESULT Form::handleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
 }
 
 void Form::onMenuCommand(UINT id) {
-    if (id >= firstMenuId && id - firstMenuId < layout_.menu.size())
-        run(layout_.menu[id - firstMenuId].onClick);
+    if (id >= firstMenuId && id - firstMenuId < menuHandlers_.size())
+        run(menuHandlers_[id - firstMenuId]);
 }
 
 void Form::onButtonNotify(HWND button, UINT code) {
     Control* control = controlOf(button);
     if (!control)
         return;
-    if (code == BN_CLICKED || code == BN_DOUBLECLICKED) { // a fast second click, owner-drawn
-        clickControl(*control);
+    if (control->clickedBy(code)) {
+        activate(*control);
     } else if (code == BN_SETFOCUS) {
         activeControl_ = control;
         updateDefaultLook();
@@ -256,11 +273,22 @@ void Form::onDpiChanged(UINT dpi, const RECT& suggested) {
     Application::instance().formLaidOut(*this);
 }
 
-void Form::clickControl(Control& control) {
-    // The button's own result first; a handler that closes the window overrides it.
-    if (control.row.modalResult != ModalResult::none && inModalLoop_)
+void Form::activate(Control& control, Event event) {
+    // Checked as it runs: what was usable when a key or a reader's action came may not be now.
+    if (!control.usable() || !IsWindowEnabled(handle()) || !IsWindowVisible(handle()))
+        return;
+    control.press();
+    // The control's own result first; a handler that closes the window overrides it.
+    if (event == Event::click && control.row.modalResult != ModalResult::none && inModalLoop_)
         modalResult_ = control.row.modalResult;
-    run(control.row.onClick);
+    run(control.on(event));
+}
+
+void Form::onDefaultAction(Control* control) {
+    // Posted with the control it names: only one of this form's, and only its action.
+    for (const auto& own : controls_)
+        if (own.get() == control && control->defaultEvent())
+            activate(*control, *control->defaultEvent());
 }
 
 Control* Form::controlOf(HWND window) const {
@@ -292,6 +320,9 @@ void Form::close() {
 }
 
 ModalResult Form::showModal() {
+    // One modal loop a form: a second, inside the first, would end with it and leave it open.
+    if (inModalLoop_)
+        return ModalResult::none;
     Application& application = Application::instance();
     modalResult_ = ModalResult::none;
     // The others are enabled before this one hides, so the system does not hand the activation

@@ -1,6 +1,7 @@
 // Forms built from a layout: a top-level window with its controls (controls.h), scaled to the
 // display's font, shown plain or modally. One class, its work split by concern over the sources
-// windowing.h lists; a form derives from FormOf<itself>, which builds it on its own layout.
+// windowing.h lists; a form derives from FormOf<itself>, which builds it on its own layout and
+// binds the handlers it names.
 #pragma once
 
 #include "layout.h"
@@ -11,10 +12,19 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <array>
 #include <cstddef>
 #include <memory>
 #include <string_view>
 #include <vector>
+
+// Which of its form's members an event runs, written where the form's type is known: a member
+// of another form does not convert, and the compiler says so.
+template <class F> struct Binding {
+    std::string_view name; // a control or menu item of F's layout; empty: the form itself
+    Event event;
+    void (F::*handler)();
+};
 
 class Form {
 public:
@@ -29,6 +39,7 @@ public:
     // Closing the main window terminates the application; closing a modal one ends its
     // loop with the result Cancel; any other is hidden.
     void close();
+    // Shows it modally and returns its result; none, at once, while it is already modal.
     ModalResult showModal();
 
     // In the layout's order.
@@ -37,30 +48,38 @@ public:
     Control* controlAt(POINT point) const;
     Control* controlOf(HWND window) const;
     void setActiveControl(Control* control);
+    // The one way a control is used, however it came (a click, a key, an accelerator, a
+    // reader's action): while it and the form can take input, its kind's press, then for a
+    // click its row's modal result, then the handler the event is bound to.
+    void activate(Control& control, Event event = Event::click);
     // What the form is laid out by at its density, part of its state, which a check of the
     // layout reads too.
     const Scale& scale() const { return scale_; }
-    void run(Handler handler) {
-        if (handler)
-            handler.run(*this);
-    }
     // Draws the client area, buttons included, into a DC as the window would paint it; also
     // while the window is hidden.
     void renderTo(HDC dc);
 
-protected:
-    // Only FormOf makes one: a form is built on its own layout, which outlives it.
-    class Key {
-        Key() = default;
-        template <class> friend class FormOf;
-    };
-    Form(const FormLayout& layout, Key);
-
 private:
+    // Only FormOf makes one: a form is built on its own layout, which outlives it.
+    explicit Form(const FormLayout& layout);
+    template <class> friend class FormOf;
+    void bind(Target target, Event event, Handler handler);
+    void run(Handler handler) {
+        if (handler && bound_)
+            (this->*handler)();
+    }
+    // The window goes while the layer's parts are whole, and no handler runs meanwhile: those
+    // of the derived form are members of a part already gone.
+    void destroyWindow() {
+        bound_ = false;
+        window_.reset();
+    }
+
     // form.cpp
     // Lays the form out at a density by the one rule, from the layout's 96-DPI figures: fonts,
-    // measurement, every control's rectangle, pictures and icons. Returns the window's outer
-    // size for that layout, which the caller places.
+    // measurement, every control's rectangle, pictures and icons. All that can fail is made
+    // first, so the form and its controls change together or not at all. Returns the window's
+    // outer size for that layout, which the caller places.
     SIZE layOut(UINT dpi);
     void place(SIZE size, bool centred, POINT corner = {});
     static LRESULT CALLBACK windowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
@@ -73,7 +92,7 @@ private:
     SIZE onGetDpiScaledSize(UINT dpi) const;
     void onDpiChanged(UINT dpi, const RECT& suggested);
     bool onSetCursor(HWND under, UINT hitTest);
-    void clickControl(Control& control);
+    void onDefaultAction(Control* control);
 
     // keyboard.cpp
     static LRESULT CALLBACK buttonProc(HWND button, UINT message, WPARAM wParam, LPARAM lParam,
@@ -87,6 +106,9 @@ private:
     bool runAccelerator(char letter, bool withAlt);
     void activated();
     Control* focusedControl() const { return controlOf(GetFocus()); }
+    // What Enter presses: the focused control where its kind takes Enter, else the form's
+    // default button. It is the one drawn as the default button.
+    Control* enterTarget() const;
     std::vector<Control*> tabOrder() const;
     void moveFocus(int step, bool wrapFromNone);
     void updateDefaultLook();
@@ -113,6 +135,9 @@ private:
     bool shownOnce_ = false;
     Accessibility accessibility_{*this};
     std::vector<std::unique_ptr<Control>> controls_;
+    std::vector<Handler> menuHandlers_;   // by menu item, in the layout's order
+    std::array<Handler, 4> formHandlers_{}; // by event: the form's own
+    bool bound_ = true;                     // false once the window is going
     Control* activeControl_ = nullptr;
     Control* pressed_ = nullptr; // windowless control under a pressed left button
     bool activatedOnce_ = false;
@@ -131,9 +156,14 @@ template <size_t N> struct ControlName {
 };
 
 // The base of a form F, which only F derives from: F is built on its own layout, layoutOf<F>,
-// whose rows name only F's handlers, or it does not compile.
+// and its events run the members F::handlers binds them to, each found in the layout when F
+// compiles.
 template <class F> class FormOf : public Form {
 public:
+    ~FormOf() override { destroyWindow(); }
+    FormOf(const FormOf&) = delete;
+    FormOf& operator=(const FormOf&) = delete;
+
     // A control of F's layout by its name, found at compile time, as its kind's type.
     template <ControlName name> auto& control() const {
         constexpr int index = controlIndex(layoutOf<F>.controls, name.view());
@@ -144,9 +174,16 @@ public:
     }
 
 private:
-    FormOf() : Form(layoutOf<F>, {}) {
-        static_assert(namesOnlyHandlersOf(layoutOf<F>, formTag<F>()),
-                      "a row of the layout names another form's handler");
+    FormOf() : Form(layoutOf<F>) {
+        // Where each binding points in the layout, found when F compiles.
+        static constexpr auto targets = [] {
+            std::array<Target, std::size(F::handlers)> found{};
+            for (size_t i = 0; i < found.size(); ++i)
+                found[i] = targetOf(layoutOf<F>, F::handlers[i].name);
+            return found;
+        }();
+        for (size_t i = 0; i < targets.size(); ++i)
+            bind(targets[i], F::handlers[i].event, static_cast<Handler>(F::handlers[i].handler));
     }
     friend F;
 };

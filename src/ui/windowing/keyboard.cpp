@@ -65,16 +65,23 @@ bool Form::onKeyDown(WPARAM key) {
     }
     if (key != VK_RETURN && key != VK_ESCAPE)
         return false;
-    // Enter: the focused button (only buttons take the focus), else the form's default button;
-    // Escape: its cancel button.
-    Control* pressed = key == VK_RETURN ? focusedControl() : nullptr;
+    // Escape: the form's cancel button.
+    Control* pressed = key == VK_RETURN ? enterTarget() : nullptr;
     for (const auto& control : controls_)
-        if (!pressed && (key == VK_RETURN ? control->row.isDefault && control->enabled()
-                                          : control->row.isCancel))
+        if (key == VK_ESCAPE && control->row.isCancel)
             pressed = control.get();
     if (pressed)
-        clickControl(*pressed);
+        activate(*pressed);
     return true;
+}
+
+Control* Form::enterTarget() const {
+    if (Control* focused = focusedControl(); focused && focused->takesEnter())
+        return focused;
+    for (const auto& control : controls_)
+        if (control->row.isDefault)
+            return control.get();
+    return nullptr;
 }
 
 bool Form::onSysKeyDown(WPARAM key) {
@@ -95,9 +102,10 @@ bool Form::onChar(char typed) {
 void Form::activated() {
     // A handler the first activation runs that clears the active control leaves the focus on
     // the window itself.
-    bool handlerRun = !std::exchange(activatedOnce_, true) && layout_.onActivate;
+    Handler onFirst = formHandlers_[static_cast<size_t>(Event::activate)];
+    bool handlerRun = !std::exchange(activatedOnce_, true) && onFirst;
     if (handlerRun)
-        run(layout_.onActivate);
+        run(onFirst);
     if (!activeControl_ && !handlerRun) {
         std::vector<Control*> order = tabOrder();
         activeControl_ = order.empty() ? nullptr : order.front();
@@ -139,11 +147,9 @@ void Form::moveFocus(int step, bool fromNone) {
 }
 
 void Form::updateDefaultLook() {
-    // The focused push button is drawn as the default one; with none focused, the form's
-    // default button is.
-    Control* focused = focusedControl();
+    Control* shown = enterTarget();
     for (const auto& control : controls_)
-        control->showAsDefault(focused ? control.get() == focused : control->row.isDefault);
+        control->showAsDefault(shown && control.get() == shown);
 }
 
 bool Form::runAccelerator(char letter, bool withAlt) {
@@ -155,15 +161,15 @@ bool Form::runAccelerator(char letter, bool withAlt) {
         (SendMessageA(focus, WM_GETDLGCODE, 0, 0) & DLGC_WANTCHARS))
         return false;
     for (const auto& control : controls_) {
-        if (Caption{control->row.caption}.accelerator() == key && control->enabled()) {
+        if (Caption{control->row.caption}.accelerator() == key && control->usable()) {
             showKeyboardCues(handle());
-            clickControl(*control);
+            activate(*control);
             return true;
         }
     }
-    for (const MenuItemLayout& item : layout_.menu) {
-        if (withAlt && Caption{item.caption}.accelerator() == key) {
-            run(item.onClick);
+    for (size_t i = 0; withAlt && i < layout_.menu.size(); ++i) {
+        if (Caption{layout_.menu[i].caption}.accelerator() == key) {
+            run(menuHandlers_[i]);
             return true;
         }
     }

@@ -14,25 +14,36 @@ Control* Form::controlAt(POINT point) const {
 }
 
 void Form::onLeftButtonDown(POINT point) {
+    // Captured, the release comes here wherever it happens, and ends the press.
     pressed_ = controlAt(point);
+    if (pressed_)
+        SetCapture(handle());
 }
 
 void Form::onLeftButtonUp(POINT point) {
     Control* pressed = std::exchange(pressed_, nullptr);
+    if (GetCapture() == handle())
+        ReleaseCapture();
     if (Control* control = controlAt(point); control && control == pressed)
-        clickControl(*control);
+        activate(*control);
 }
 
 void Form::onDoubleClick(POINT point) {
     // The second press of a double-click is no click of its own: its release clicks nothing.
     pressed_ = nullptr;
     if (Control* control = controlAt(point))
-        run(control->row.onDblClick);
+        activate(*control, Event::doubleClick);
 }
 
 void Form::onMouseMove(POINT point) {
+    // While a press holds the capture, the pointer may be outside: over nothing of the form's.
+    RECT client;
+    GetClientRect(handle(), &client);
     Control* control = controlAt(point);
-    run(control ? control->row.onMouseMove : layout_.onMouseMove);
+    if (control)
+        run(control->on(Event::mouseMove));
+    else if (PtInRect(&client, point))
+        run(formHandlers_[static_cast<size_t>(Event::mouseMove)]);
 }
 
 bool Form::onSetCursor(HWND under, UINT hitTest) {
