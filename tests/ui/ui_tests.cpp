@@ -861,7 +861,6 @@ TEST_F(AboutDialog, LinkIsRedFromHoverUntilThePointerCrossesBareBackground) {
     openWithAltA([&] {
         movePointerTo(bare);
         before = redPixelsOfTheLink();
-        overBare = cursor();
         movePointerTo(centreOf(bounds("lblLink2URL")),
                       redSettles(hovered, [](int red) { return red > 10; }));
         overLink = cursor();
@@ -875,7 +874,6 @@ TEST_F(AboutDialog, LinkIsRedFromHoverUntilThePointerCrossesBareBackground) {
     EXPECT_EQ(before, 0);
     EXPECT_GT(hovered, 10) << "red under the pointer";
     EXPECT_EQ(overLink, LoadCursor(nullptr, IDC_HAND)) << "the hand pointer over the link";
-    EXPECT_EQ(overBare, LoadCursor(nullptr, IDC_ARROW)) << "the arrow away from it";
     EXPECT_EQ(overPicture, hovered);
     EXPECT_EQ(overLabel, hovered);
     EXPECT_EQ(overButton, hovered);
@@ -886,9 +884,11 @@ TEST_F(AboutDialog, LinkIsRedFromHoverUntilThePointerCrossesBareBackground) {
         movePointerTo(centreOf(bounds("Label3")));
         reopened = redPixelsOfTheLink();
         movePointerTo(bare, redSettles(afterBackground, [](int red) { return red == 0; }));
+        overBare = cursor();
     });
     EXPECT_EQ(reopened, hovered);
     EXPECT_EQ(afterBackground, 0);
+    EXPECT_EQ(overBare, LoadCursor(nullptr, IDC_ARROW)) << "the arrow away from the link";
 }
 
 // A press on the link released off the dialog clicks nothing; nor does a release over the link
