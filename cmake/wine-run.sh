@@ -223,7 +223,7 @@ wine_fonts=/usr/share/wine/fonts
 # half-made; one made by another Wine is made again, never opened).
 # The recipe's number goes up when what make_prefix does changes, so that older prefixes are
 # made again.
-made_by="$(wine --version), recipe 2"
+made_by="$(wine --version), recipe 3"
 ready() {
     [ "$(marker "$1")" = "$made_by" ] && [ -f "$1/drive_c/windows/Fonts/marlett.ttf" ]
 }
