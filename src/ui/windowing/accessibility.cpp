@@ -49,8 +49,7 @@ Order readingOrder(const Form& form) {
             return std::array<long, 3>{0, c->row.tabOrder < 0 ? LONG_MAX : c->row.tabOrder, 0};
         return std::array<long, 3>{1, c->bounds.top, c->bounds.left};
     };
-    std::stable_sort(order.begin(), order.end(),
-                     [&](const Control* a, const Control* b) { return key(a) < key(b); });
+    sortStably(order, [&](const Control* a, const Control* b) { return key(a) < key(b); });
     return order;
 }
 

@@ -125,7 +125,7 @@ std::vector<Control*> Form::tabOrder() const {
     for (const auto& control : controls_)
         if (control->takesFocus())
             order.push_back(control.get());
-    std::stable_sort(order.begin(), order.end(), [](const Control* a, const Control* b) {
+    sortStably(order, [](const Control* a, const Control* b) {
         return a->row.tabOrder < b->row.tabOrder;
     });
     return order;
