@@ -5,9 +5,11 @@
 #   bench/run.sh                       build the windows preset, measure MorvaLauncher.exe
 #   BUILD_DIR=dir bench/run.sh         use (and bring up to date) that build tree instead
 #   SUBJECT=path.exe RUNS=20 ...       measure another program, more runs (at least 10)
+#   BASELINE=old.exe bench/run.sh      time another build of it too, in turns in the same run
 set -eu
 # Paths given are taken from where the script was started.
 [ -z "${SUBJECT:-}" ] || SUBJECT=$(realpath "$SUBJECT")
+[ -z "${BASELINE:-}" ] || BASELINE=$(realpath "$BASELINE")
 [ -z "${BUILD_DIR:-}" ] || BUILD_DIR=$(realpath -m "$BUILD_DIR")
 cd "$(dirname "$0")/.."
 # One Wine for every picture and figure: the system's (wine-run.sh).
@@ -42,6 +44,12 @@ rm -rf "$package"
 mkdir -p "$package"
 touch "$package/duke3d.exe" "$package/setup.exe" "$package/Morva.txt"
 cp "$subject" "$floor" "$bare" "$package/"
+# The other build under a name of its own.
+baseline=""
+if [ -n "${BASELINE:-}" ]; then
+    baseline=$package/baseline-$(basename "$BASELINE")
+    cp "$BASELINE" "$baseline"
+fi
 
 results=$build/bench-results.txt
 rm -f "$results"
@@ -80,7 +88,8 @@ xvfb-run -a -s "-screen 0 1024x768x24" sh -c '
     WINEPREFIX=$build/wine/prefix wineserver -w
     exit $status
 ' sh "$build" "$package" "$results" "$runs" \
-    "$(basename "$subject")" "$(basename "$floor")" "$(basename "$bare")" || {
+    "$(basename "$subject")" "$(basename "$floor")" "$(basename "$bare")" \
+    ${baseline:+"$(basename "$baseline")"} || {
     echo "measuring failed; output so far:" >&2
     cat "$results" >&2 2>/dev/null || true
     exit 1
@@ -104,6 +113,7 @@ show() {
 show "$subject"
 show "$floor"
 show "$bare"
+[ -z "$baseline" ] || show "$baseline"
 subject_ms=$(run_ms "$subject" | median)
 floor_ms=$(run_ms "$floor" | median)
 bare_ms=$(run_ms "$bare" | median)
@@ -135,6 +145,12 @@ printf '%-40s %12s\n' "processors kept awake while measuring" "$spinners of $(np
 printf '%-40s %12s\n' "start-up median, $(basename "$subject")" "$subject_ms ms"
 printf '%-40s %12s\n' "start-up median, styled window (floor)" "$floor_ms ms"
 printf '%-40s %12s\n' "start-up median, unstyled bare window" "$bare_ms ms"
+if [ -n "$baseline" ]; then
+    baseline_ms=$(run_ms "$baseline" | median)
+    printf '%-40s %12s\n' "start-up median, the other build" "$baseline_ms ms"
+    printf '%-40s %12s\n' "ratio to the other build" \
+        "$(awk -v a="$subject_ms" -v b="$baseline_ms" 'BEGIN { printf "%.2f", a / b }')"
+fi
 printf '%-40s %12s   target <= 1.2   %s\n' "ratio to the floor" "$ratio" \
     "$(verdict "$(awk -v r="$ratio" 'BEGIN { print (r <= 1.2) }')")"
 printf '%-40s %12s\n' "ratio to the unstyled bare window" "$bare_ratio"
