@@ -1,5 +1,6 @@
 // Our windowing layer over raw Win32, one user-interface thread: what the windows include. It
-// holds its handles in the owner types of src/win32/owners.h. Its rooms, under windowing/:
+// holds its handles in the owner types of src/win32/owners.h. docs/architecture.md follows a
+// click, a key and a change of density through it. Its rooms, under windowing/:
 //   application.h/.cpp           the application object, taskbar window, loops, the modal
 //                                sequence, boxes
 //   form.h, form.cpp             forms built on their own layouts, their window procedure,
