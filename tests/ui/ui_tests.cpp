@@ -5,6 +5,7 @@
 #include "main.h"
 #include "recording_shell.h"
 #include "win32_support.h"
+#include "windowing/support.h"
 
 #include <gtest/gtest.h>
 
@@ -987,19 +988,27 @@ TEST_F(AboutDialog, FollowsADensityChangeWhileOpenAndItsMonitorWhenReopened) {
     EXPECT_EQ(reopened.top, suggested.top);
 }
 
+// In the system's colours, under a made-up set and the Windows 11 contrast themes' published
+// ones: the background in the button face, the labels in the window text, the OK button's caption
+// in the button text; the hovered link stays red, and takes the link colour while a contrast
+// theme is on (which Wine cannot turn on: the layer's query answers for it).
 TEST_F(AboutDialog, FollowsSystemColourChangesButTheRedLinkStaysRed) {
     REQUIRE_DISPOSABLE_MACHINE(); // on Windows, SetSysColors changes every program's colours
     frmAbout->show();
     frmAbout->lblLink2URLMouseMove();
     settle();
     int red = redPixelsOfTheLink();
-    const int elements[] = {COLOR_BTNFACE, COLOR_WINDOWTEXT};
-    const COLORREF changed[] = {RGB(40, 160, 90), RGB(20, 40, 200)};
+    const int elements[] = {COLOR_BTNFACE, COLOR_WINDOWTEXT, COLOR_BTNTEXT, COLOR_HOTLIGHT};
     // Put back even when a check fails: the other pixel tests share the prefix.
     struct Restore {
         const int* elements;
-        COLORREF previous[2] = {GetSysColor(COLOR_BTNFACE), GetSysColor(COLOR_WINDOWTEXT)};
-        ~Restore() { SetSysColors(2, elements, previous); }
+        COLORREF previous[4] = {GetSysColor(COLOR_BTNFACE), GetSysColor(COLOR_WINDOWTEXT),
+                                GetSysColor(COLOR_BTNTEXT), GetSysColor(COLOR_HOTLIGHT)};
+        ~Restore() {
+            SetSysColors(4, elements, previous);
+            contrastThemeOn = original;
+        }
+        bool (*original)() = contrastThemeOn;
     } restore{elements};
     // The system tells top-level windows; each push button hears it from its own.
     static int told = 0;
@@ -1012,13 +1021,34 @@ TEST_F(AboutDialog, FollowsSystemColourChangesButTheRedLinkStaysRed) {
                     return DefSubclassProc(window, message, wParam, lParam);
                 },
                 1000, 0);
-    ASSERT_TRUE(SetSysColors(2, elements, changed));
-    settle();
-    EXPECT_EQ(told, 7) << "push buttons told of the change";
+    const std::pair<const char*, std::array<COLORREF, 4>> themes[] = {
+        {"made up", {RGB(40, 160, 90), RGB(20, 40, 200), RGB(90, 0, 90), RGB(0, 90, 90)}},
+        {"Aquatic", {0x202020, 0xFFFFFF, 0xFFFFFF, RGB(0x75, 0xE9, 0xFC)}},
+        {"Desert", {RGB(0xFF, 0xFA, 0xEF), 0x3D3D3D, 0x202020, RGB(0x1C, 0x5E, 0x75)}},
+        {"Dusk", {RGB(0x2D, 0x32, 0x36), 0xFFFFFF, RGB(0xB6, 0xF6, 0xF0), RGB(0x70, 0xEB, 0xDE)}},
+        {"Night sky", {0x000000, 0xFFFFFF, RGB(0xFF, 0xEE, 0x32), RGB(0x80, 0x80, 0xFF)}},
+    };
     auto is = [](COLORREF colour) { return [colour](COLORREF c) { return c == colour; }; };
-    EXPECT_GT(countPixels({60, 40, 64, 44}, is(changed[0])), 15) << "the background";
-    EXPECT_GT(countPixels(bounds("Label1"), is(changed[1])), 20) << "a label's text";
-    EXPECT_EQ(redPixelsOfTheLink(), red);
+    for (const auto& [theme, colours] : themes) {
+        SCOPED_TRACE(theme);
+        told = 0;
+        ASSERT_TRUE(SetSysColors(4, elements, colours.data()));
+        settle();
+        EXPECT_EQ(told, 7) << "push buttons told of the change";
+        EXPECT_GT(countPixels({60, 40, 64, 44}, is(colours[0])), 15) << "the background";
+        EXPECT_GT(countPixels(bounds("Label1"), is(colours[1])), 20) << "a label's text";
+        RECT inside = bounds("BitBtn1"); // within its frame and edges: the caption
+        InflateRect(&inside, -4, -4);
+        EXPECT_GT(countPixels(inside, is(colours[2])), 20) << "the OK button's caption";
+        EXPECT_EQ(redPixelsOfTheLink(), red);
+        for (bool on : {true, false}) {
+            contrastThemeOn = on ? +[] { return true; } : restore.original;
+            SendMessageA(about(), WM_SETTINGCHANGE, SPI_SETHIGHCONTRAST, 0);
+            settle();
+            EXPECT_EQ(countPixels(bounds("lblLink2URL"), is(colours[3])) > 10, on) << on;
+            EXPECT_EQ(redPixelsOfTheLink(), on ? 0 : red) << "contrast theme on: " << on;
+        }
+    }
     EXPECT_GT(red, 10);
 }
 

@@ -81,7 +81,8 @@ void GlyphButton::drawItem(const DRAWITEMSTRUCT& item, const Scale& scale, bool 
     bool disabled = item.itemState & ODS_DISABLED;
     FillRect(dc, &r, GetSysColorBrush(COLOR_BTNFACE));
     if (drawnAsDefault_) {
-        FrameRect(dc, &r, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
+        // The button text's colour, black but in a contrast theme, where it pairs with the face.
+        FrameRect(dc, &r, GetSysColorBrush(COLOR_BTNTEXT));
         InflateRect(&r, -1, -1);
     }
     DrawFrameControl(dc, &r, DFC_BUTTON, DFCS_BUTTONPUSH | (pushed ? DFCS_PUSHED : 0));
@@ -218,7 +219,10 @@ void Label::setFontColour(Colour colour) {
 void Label::paint(HDC dc, HFONT font, HBRUSH background) const {
     FillRect(dc, &bounds, background);
     ScopedSelectObject selected(dc, fontOr(font));
-    SetTextColor(dc, colourOf(fontColour_));
+    // In a contrast theme a link is the system's link colour, hovered or not ("High Contrast
+    // Parameter"): a red of its own may be unreadable on the theme's background.
+    bool themedLink = on(Event::click) && contrastThemeOn();
+    SetTextColor(dc, themedLink ? GetSysColor(COLOR_HOTLIGHT) : colourOf(fontColour_));
     SetBkMode(dc, TRANSPARENT);
     Caption{row.caption}.draw(dc, bounds, DT_NOCLIP, false);
 }

@@ -172,6 +172,11 @@ LRESULT Form::handleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_SYSCOLORCHANGE:
         onSysColorChange();
         return 0;
+    case WM_SETTINGCHANGE:
+        // A contrast theme turned on or off: drawn again in its colours at once.
+        if (wParam == SPI_SETHIGHCONTRAST)
+            onSysColorChange();
+        break;
     case WM_GETDPISCALEDSIZE:
         *reinterpret_cast<SIZE*>(lParam) = onGetDpiScaledSize(static_cast<UINT>(wParam));
         return TRUE;

@@ -7,6 +7,17 @@ COLORREF colourOf(Colour colour) {
                                           : RGB(0, 0, 0);
 }
 
+namespace {
+bool systemContrastThemeOn() {
+    HIGHCONTRASTA contrast{};
+    contrast.cbSize = sizeof contrast;
+    return SystemParametersInfoA(SPI_GETHIGHCONTRAST, sizeof contrast, &contrast, 0) &&
+           (contrast.dwFlags & HCF_HIGHCONTRASTON);
+}
+} // namespace
+
+bool (*contrastThemeOn)() = &systemContrastThemeOn;
+
 UniqueFont createFont(const std::string_view face, int pixelHeight) {
     std::string name(face);
     HFONT font = CreateFontA(-pixelHeight, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET,

@@ -16,6 +16,9 @@ template <class Function> Function systemFunction(const char* module, const char
 }
 
 COLORREF colourOf(Colour colour);
+// Whether a contrast theme is on (SPI_GETHIGHCONTRAST), asked as a form paints. The UI tests put
+// an answer of their own in its place, as Wine cannot turn one on.
+extern bool (*contrastThemeOn)();
 UniqueFont createFont(std::string_view face, int pixelHeight);
 // The face to draw a design face in at a pixel height: the design's own where the system has it
 // at that height, else the same design in TrueType, else the design's own as the system maps it.
