@@ -612,14 +612,11 @@ std::string readAndRunTheLink(HWND window) {
 // The middle of the link as the About box lays it out, in its client pixels: where a reader
 // finds it, since a label sizes itself.
 POINT linkMiddle(HWND about) {
-    AccessibleObject root = clientObject(about);
-    long count = 0;
-    if (root)
-        root->get_accChildCount(&count);
     POINT middle{-1, -1};
-    for (long i = 1; i <= count; ++i)
-        if (Read child = readChild(root.get(), childId(i)); child.role == ROLE_SYSTEM_LINK)
-            middle = centreOf(child.location);
+    if (AccessibleObject root = clientObject(about))
+        for (const Read& child : readTree(root.get()))
+            if (child.role == ROLE_SYSTEM_LINK)
+                middle = centreOf(child.location);
     ScreenToClient(about, &middle);
     return middle;
 }

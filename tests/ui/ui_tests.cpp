@@ -827,10 +827,8 @@ TEST_F(AboutDialog, OpensModallyFromTheMenuAndOnlyEnterClosesIt) {
 // Shown modally again from inside its own modal loop (a timer's callback there), it is refused
 // at once and stays in the one loop, which its button then ends with the result Cancel.
 TEST_F(AboutDialog, ClosedByItsButtonTheResultIsCancelAndASecondShowingIsRefused) {
-    static ModalResult result, inner;
-    static std::atomic<bool> openAfterInner;
-    result = inner = ModalResult::cancel;
-    openAfterInner = false;
+    static ModalResult result = ModalResult::none, inner = ModalResult::cancel;
+    static std::atomic<bool> openAfterInner = false;
     whileOpen(
         [&] {
             SetTimer(nullptr, 0, 100, [](HWND, UINT, UINT_PTR timer, DWORD) {

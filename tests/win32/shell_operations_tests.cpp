@@ -103,8 +103,8 @@ TEST(ComOnThisThread, IsStartedOnceItCanBe) {
         EXPECT_TRUE(initializeComOnThisThread()) << "usable in the other apartment";
         CoUninitialize();
         EXPECT_TRUE(initializeComOnThisThread());
-        APTTYPE type = APTTYPE_MTA;
-        APTTYPEQUALIFIER qualifier{};
+        APTTYPE type = APTTYPE_MTA; // sentinels
+        APTTYPEQUALIFIER qualifier = APTTYPEQUALIFIER_NONE;
         EXPECT_EQ(CoGetApartmentType(&type, &qualifier), S_OK) << "no COM: not tried again";
         EXPECT_TRUE(type == APTTYPE_STA || type == APTTYPE_MAINSTA) << type;
     }).join();
