@@ -609,8 +609,7 @@ std::string readAndRunTheLink(HWND window) {
     return names;
 }
 
-// The middle of the link as the About box lays it out, in its client pixels: where a reader
-// finds it, since a label sizes itself.
+// The link's middle, where a reader finds it (a label sizes itself), in the About box's pixels.
 POINT linkMiddle(HWND about) {
     POINT middle{-1, -1};
     if (AccessibleObject root = clientObject(about))

@@ -13,6 +13,8 @@
 #include <dwmapi.h>
 #include <oleacc.h>
 
+#include <algorithm>
+#include <array>
 #include <atomic>
 #include <cmath>
 #include <cstdlib>
@@ -126,11 +128,9 @@ std::pair<std::string, bool> drawnIn(HFONT font) {
     ScopedGetDC screen(nullptr);
     ScopedSelectObject selected(screen, font);
     char face[LF_FACESIZE] = "garbage";
-    TEXTMETRICA metrics{};
-    metrics.tmPitchAndFamily = 0xff;
     GetTextFaceA(screen, sizeof face, face);
-    GetTextMetricsA(screen, &metrics);
-    return {face, (metrics.tmPitchAndFamily & TMPF_VECTOR) != 0};
+    TEXTMETRICA metrics{};
+    return {face, GetTextMetricsA(screen, &metrics) && (metrics.tmPitchAndFamily & TMPF_VECTOR)};
 }
 
 // Records like the fake, and shows the real message boxes, each kind with its own owner. The
@@ -224,9 +224,8 @@ protected:
         settle();
     }
 
-    // The client area, every control and the controls' fonts of a form as the rule lays them
-    // out at `dpi`, all from its layout: labels sized to their captions in their fonts, every
-    // font in the face the density has, a bitmap one only where it has its own size.
+    // The client area, every control and font of a form as the rule lays them out at `dpi`:
+    // labels sized to their captions, every font in the face the density has (faceAt).
     static void expectLaidOutAt(const Form& form, int dpi,
                                 std::source_location at = std::source_location::current()) {
         testing::ScopedTrace trace(at.file_name(), static_cast<int>(at.line()), "the layout");
@@ -801,7 +800,6 @@ protected:
     }
 };
 
-// Opened by the menu bar's item, with Alt+A or the mouse.
 TEST_F(AboutDialog, OpensModallyFromTheMenuAndOnlyEnterClosesIt) {
     RECT item{};
     GetMenuItemRect(main(), GetMenu(main()), 0, &item);
@@ -986,10 +984,9 @@ TEST_F(AboutDialog, FollowsADensityChangeWhileOpenAndItsMonitorWhenReopened) {
     EXPECT_EQ(reopened.top, suggested.top);
 }
 
-// In the system's colours, under a made-up set and the Windows 11 contrast themes' published
-// ones: the background in the button face, the labels in the window text, the OK button's caption
-// in the button text; the hovered link stays red, and takes the link colour while a contrast
-// theme is on (which Wine cannot turn on: the layer's query answers for it).
+// In the system's colours under a made-up set and the Windows 11 contrast themes' published ones;
+// the hovered link red, but in the link colour while a contrast theme is on (which Wine cannot
+// turn on: the layer's query answers for it).
 TEST_F(AboutDialog, FollowsSystemColourChangesButTheRedLinkStaysRed) {
     REQUIRE_DISPOSABLE_MACHINE(); // on Windows, SetSysColors changes every program's colours
     frmAbout->show();
@@ -998,27 +995,23 @@ TEST_F(AboutDialog, FollowsSystemColourChangesButTheRedLinkStaysRed) {
     int red = redPixelsOfTheLink();
     const int elements[] = {COLOR_BTNFACE, COLOR_WINDOWTEXT, COLOR_BTNTEXT, COLOR_HOTLIGHT};
     // Put back even when a check fails: the other pixel tests share the prefix.
-    struct Restore {
-        const int* elements;
-        COLORREF previous[4] = {GetSysColor(COLOR_BTNFACE), GetSysColor(COLOR_WINDOWTEXT),
-                                GetSysColor(COLOR_BTNTEXT), GetSysColor(COLOR_HOTLIGHT)};
-        ~Restore() {
-            SetSysColors(4, elements, previous);
-            contrastThemeOn = original;
-        }
-        bool (*original)() = contrastThemeOn;
-    } restore{elements};
+    std::array<COLORREF, 4> previous{};
+    std::ranges::transform(elements, previous.begin(), GetSysColor);
+    bool (*original)() = contrastThemeOn;
+    ScopeExit restore([&] {
+        SetSysColors(4, elements, previous.data());
+        contrastThemeOn = original;
+    });
     // The system tells top-level windows; each push button hears it from its own.
     static int told = 0;
+    SUBCLASSPROC count = [](HWND window, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
+                            DWORD_PTR) {
+        told += message == WM_SYSCOLORCHANGE;
+        return DefSubclassProc(window, message, wParam, lParam);
+    };
     for (const auto& control : form_->controls())
         if (control->window())
-            SetWindowSubclass(
-                control->window(),
-                [](HWND window, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR) {
-                    told += message == WM_SYSCOLORCHANGE;
-                    return DefSubclassProc(window, message, wParam, lParam);
-                },
-                1000, 0);
+            SetWindowSubclass(control->window(), count, 1000, 0);
     const std::pair<const char*, std::array<COLORREF, 4>> themes[] = {
         {"made up", {RGB(40, 160, 90), RGB(20, 40, 200), RGB(90, 0, 90), RGB(0, 90, 90)}},
         {"Aquatic", {0x202020, 0xFFFFFF, 0xFFFFFF, RGB(0x75, 0xE9, 0xFC)}},
@@ -1040,7 +1033,7 @@ TEST_F(AboutDialog, FollowsSystemColourChangesButTheRedLinkStaysRed) {
         EXPECT_GT(countPixels(inside, is(colours[2])), 20) << "the OK button's caption";
         EXPECT_EQ(redPixelsOfTheLink(), red);
         for (bool on : {true, false}) {
-            contrastThemeOn = on ? +[] { return true; } : restore.original;
+            contrastThemeOn = on ? +[] { return true; } : original;
             SendMessageA(about(), WM_SETTINGCHANGE, SPI_SETHIGHCONTRAST, 0);
             settle();
             EXPECT_EQ(countPixels(bounds("lblLink2URL"), is(colours[3])) > 10, on) << on;
@@ -1050,9 +1043,8 @@ TEST_F(AboutDialog, FollowsSystemColourChangesButTheRedLinkStaysRed) {
     EXPECT_GT(red, 10);
 }
 
-// Its check at the density's size (the test runs at every density), a grey one when disabled;
-// and its focus rectangle while focused, unless the keyboard cues hide it (which Wine never
-// does), drawn by it into a bitmap.
+// Its check at the density's size (run at every density), a grey one when disabled; its focus
+// rectangle, drawn into a bitmap, unless the keyboard cues hide it (which Wine never does).
 TEST_F(AboutDialog, OkButtonShowsTheGreenCheckAndAGreyOneWhenDisabled) {
     frmAbout->show();
     settle();
@@ -1067,9 +1059,8 @@ TEST_F(AboutDialog, OkButtonShowsTheGreenCheckAndAGreyOneWhenDisabled) {
     auto darkWhenDrawn = [&](UINT state) {
         ScopedGetDC screen(nullptr);
         ScopedMemoryDC dc(screen);
-        DRAWITEMSTRUCT item{ODT_BUTTON, 0, 0, ODA_DRAWENTIRE, state, ok.window(), dc,
-                            {0, 0, ok.bounds.right - ok.bounds.left,
-                             ok.bounds.bottom - ok.bounds.top}, 0};
+        RECT size{0, 0, ok.bounds.right - ok.bounds.left, ok.bounds.bottom - ok.bounds.top};
+        DRAWITEMSTRUCT item{ODT_BUTTON, 0, 0, ODA_DRAWENTIRE, state, ok.window(), dc, size, 0};
         UniqueBitmap bitmap(CreateCompatibleBitmap(screen, item.rcItem.right, item.rcItem.bottom));
         ScopedSelectObject selected(dc, bitmap.get());
         ok.drawItem(item, frmAbout->scale(), false);
@@ -1241,12 +1232,10 @@ TEST_F(MainWindow, TheAccessibleObjectRefusesNullPointersAndBadIds) {
         EXPECT_EQ(refused, E_POINTER);
 }
 
-// With no application, or none any more, what a guarded call catches is still shown: in the
-// plain box, owned by nobody.
+// With no application, or none any more, a guarded call still shows what it caught, unowned.
 TEST(Guarded, WithNoApplicationTheExceptionIsStillShown) {
-    SeenBox box = watchMessageBox(GetCurrentThreadId(), "", [] {
-        guarded([] { throw std::runtime_error("Gone"); });
-    });
+    SeenBox box = watchMessageBox(GetCurrentThreadId(), "",
+                                  [] { guarded([] { throw std::runtime_error("Gone"); }); });
     EXPECT_TRUE(box.found);
     EXPECT_EQ(box.text, "Gone");
     EXPECT_EQ(box.owner, nullptr);

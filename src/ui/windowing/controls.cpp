@@ -17,10 +17,10 @@ class ButtonWindow : public Control {
 public:
     ButtonWindow(const ControlLayout& design, HWND form, DWORD style)
         : Control(design),
-          window_(CreateWindowExA(
-              0, "BUTTON", std::string(design.caption).c_str(),
-              WS_CHILD | WS_VISIBLE | BS_NOTIFY | (design.tabOrder >= 0 ? WS_TABSTOP : 0) | style,
-              0, 0, 0, 0, form, nullptr, moduleInstance(), nullptr)) {
+          window_(CreateWindowExA(0, "BUTTON", std::string(design.caption).c_str(),
+                                  WS_CHILD | WS_VISIBLE | BS_NOTIFY |
+                                      (design.tabOrder >= 0 ? WS_TABSTOP : 0) | style,
+                                  0, 0, 0, 0, form, nullptr, moduleInstance(), nullptr)) {
         if (!window_)
             throw WindowsError("Cannot create the button " + std::string(design.name));
     }

@@ -135,7 +135,7 @@ private:
     bool shownOnce_ = false;
     Accessibility accessibility_{*this};
     std::vector<std::unique_ptr<Control>> controls_;
-    std::vector<Handler> menuHandlers_;   // by menu item, in the layout's order
+    std::vector<Handler> menuHandlers_;     // by menu item, in the layout's order
     std::array<Handler, 4> formHandlers_{}; // by event: the form's own
     bool bound_ = true;                     // false once the window is going
     Control* activeControl_ = nullptr;
