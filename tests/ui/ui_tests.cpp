@@ -849,8 +849,7 @@ TEST_F(AboutDialog, LinkIsRedFromHoverUntilThePointerCrossesBareBackground) {
     const POINT bare{60, 42}; // between the copyright notice and the launcher's name
     int before = -1, hovered = -1, overPicture = -1, overLabel = -1, overButton = -1;
     HCURSOR overLink = nullptr, overBare = nullptr;
-    // Set as a move comes in, before the move itself is handled.
-    auto cursor = [] {
+    auto cursor = [] { // set as a move comes in, before the move itself is handled
         CURSORINFO info{};
         info.cbSize = sizeof info;
         return GetCursorInfo(&info) ? info.hCursor : nullptr;
@@ -880,6 +879,7 @@ TEST_F(AboutDialog, LinkIsRedFromHoverUntilThePointerCrossesBareBackground) {
     openWithAltA([&] {
         movePointerTo(centreOf(bounds("Label3")));
         reopened = redPixelsOfTheLink();
+        movePointerTo(centreOf(bounds("lblLink2URL")));
         movePointerTo(bare, redSettles(afterBackground, [](int red) { return red == 0; }));
         overBare = cursor();
     });
